@@ -1,0 +1,53 @@
+// The emulated Windows machine of the native build: a prefix directory with its drives, its
+// Windows and System directories and its registry, and the facts the system reports about
+// itself. The host program and the tests start a machine before any Windows API is called.
+#pragma once
+
+#include <string>
+
+namespace host {
+
+enum class OsKind { Win95, Nt31, Nt35, Nt351, Nt4 };
+enum class PcKind { PcAt, Pc98 };
+
+struct MachineOptions {
+    std::string prefix;         // host directory of the prefix; created when missing
+    std::string mediaDir;       // host directory of the installation medium
+    unsigned mediaType = 5;     // drive type of the medium's drive (DRIVE_CDROM)
+    char mediaDrive = 'D';      // drive letter of the medium
+    std::string programName = "SETUP.EXE"; // the program's file name on the medium
+    OsKind os = OsKind::Nt4;
+    PcKind pc = PcKind::PcAt;
+    std::string language;       // three-letter abbreviation; empty: from the host locale
+};
+
+// Parses the names of the command line ("win95", "nt31", "nt35", "nt351", "nt4"; "pcat",
+// "pc98"; "cdrom", "removable", "fixed", "remote"). FALSE for an unknown name.
+bool ParseOsKind(const std::string& name, OsKind& kind);
+bool ParsePcKind(const std::string& name, PcKind& kind);
+bool ParseDriveType(const std::string& name, unsigned& type);
+
+// The prefix used when none is given: $VELTRIX_PREFIX, else
+// ~/.local/share/veltrix-setup/machine.
+std::string DefaultPrefix();
+
+// Starts the machine: creates or opens the prefix, maps the drives and takes the prefix's
+// lock, so that two runs never write one prefix at once. FALSE with a message in error when
+// the prefix cannot be made or used, or the medium does not exist.
+bool StartMachine(const MachineOptions& options, std::string& error);
+// Releases the prefix: flushes what the registry holds and drops the lock.
+void StopMachine();
+bool MachineStarted();
+
+// Puts another directory into the drive of a Windows path, as a person swaps a disk.
+bool InsertMedium(char driveLetter, const std::string& hostDir);
+
+// Conversions at the edges of the emulated machine.
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string& utf8);
+// The host path a Windows path maps to; empty when it lies on no drive.
+std::string HostPathOf(const std::string& windowsPath);
+// The prefix's host directory.
+const std::string& PrefixDir();
+
+} // namespace host
