@@ -1,0 +1,38 @@
+// The front ends that show the screen of the emulated machine and feed it input: a terminal
+// user interface, or none at all for unattended runs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace host {
+
+enum class FrontendKind { Tui, Headless };
+
+// Starts the front end. The terminal front end refuses (FALSE, with a message in error) when
+// standard input or output is not a terminal, so that it never garbles a pipe or a file; it
+// sizes the screen to the terminal, at least 80 x 25 cells. The headless front end keeps the
+// screen at 80 x 25 cells.
+bool StartFrontend(FrontendKind kind, std::string& error);
+// Restores the terminal. Also done at exit and on SIGINT and SIGTERM.
+void StopFrontend();
+bool FrontendStarted();
+
+// Called by the message queue when it is empty (no input, no pending paint): presents the
+// screen, then returns once input was posted or the automation acted. FALSE when no input can
+// come: no front end, the automation has no answer, or the terminal went away.
+bool WaitForInput();
+
+// The automation acts like a user when the program waits for input; it returns FALSE when it
+// has no answer. When set, WaitForInput calls it instead of reading the terminal (the terminal
+// still shows the screen first). An empty function removes it.
+void SetAutomation(std::function<bool()> act);
+
+// The whole screen as UTF-8 text: one line per row, each ending in "\n", trailing blanks of
+// each row trimmed.
+std::string DumpScreen();
+// The screen with colours, for tests and bug reports: each row as text, followed by a line
+// that gives each cell's foreground and background as two letters (see Screen.h).
+std::string DumpScreenWithColors();
+
+} // namespace host

@@ -1,0 +1,43 @@
+// What the window system asks of the GDI: device contexts for windows, the screen's size, the
+// desktop and the frame of a top-level window. All coordinates are screen pixels unless said
+// otherwise; a cell of the screen is kCellWidth x kCellHeight pixels.
+#pragma once
+
+#include <windows.h>
+
+namespace gdi {
+
+constexpr int kCellWidth = 8;
+constexpr int kCellHeight = 16;
+
+// A device context for a window: its origin is the top-left corner of the window (clientOnly
+// false) or of its client area (clientOnly true), taken from GetWindowRect, GetClientRect and
+// ClientToScreen; it clips to that area intersected with the client areas of the window's
+// parents (WS_CHILD ancestors) and the screen, and leaves out the visible top-level windows
+// above the window's top-level window in Z order (GetWindow with GW_HWNDPREV). A null hwnd
+// gives a device context for the whole screen. The device context starts with the system
+// font, a white brush, a black pen, black text on white, opaque background, TA_LEFT | TA_TOP.
+// BeginPaint narrows it to the update region with IntersectClipRect.
+HDC CreateWindowDC(HWND hwnd, bool clientOnly);
+// Frees a device context made by CreateWindowDC. FALSE for a handle that is not one.
+BOOL ReleaseWindowDC(HDC hdc);
+// The window a device context was made for (null for the screen or an unknown handle).
+HWND WindowOfDC(HDC hdc);
+
+// The screen's size in pixels (columns * kCellWidth, rows * kCellHeight).
+SIZE ScreenSize();
+// Paints the desktop (COLOR_BACKGROUND) over a rectangle of the screen, as where a window
+// was before it moved away or was hidden.
+void FillDesktop(const RECT& screenRect);
+
+// Paints the frame of a top-level window into a device context made with clientOnly false:
+// a box of line characters on the border cells of windowRect (the window's rectangle in the
+// device context's coordinates, so normally 0, 0, width, height), with the caption in the top
+// row, highlighted when active. The caption row and the border are one cell each: the client
+// area of a framed window with a caption lies kCellWidth in from the left and right,
+// kCellHeight down from the top and kCellHeight up from the bottom; a frame without caption
+// (captioned false) puts the plain border line into the top row.
+void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool captioned,
+                     bool active);
+
+} // namespace gdi

@@ -1,0 +1,99 @@
+// The screen of the emulated machine: a grid of character cells that everything is drawn
+// into and that the front ends present. A cell holds one character of the ANSI code page in
+// force (a double-byte character takes two cells: its lead cell and a trail cell), or a glyph
+// outside the code page (line drawing, icon symbols), with a foreground and background colour.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gdi {
+
+enum class CellKind : uint8_t {
+    Single, // one byte, one cell
+    Lead,   // the first cell of a double-byte character; bytes holds both bytes
+    Trail,  // the second cell of a double-byte character; shows nothing of its own
+    Glyph,  // a character outside the code page, one cell wide
+};
+
+struct Cell {
+    CellKind kind = CellKind::Single;
+    unsigned char bytes[2] = {' ', 0};
+    char32_t glyph = 0;
+    COLORREF foreground = RGB(0, 0, 0);
+    COLORREF background = RGB(0, 0, 0);
+    bool underline = false;
+};
+
+// Stands for "leave the cell's colour as it is" where a colour is asked for.
+constexpr COLORREF kKeepColor = 0xFFFFFFFF;
+
+class CScreen {
+public:
+    static CScreen& Get();
+
+    // Changes the size, filling the whole screen with blanks of the given background.
+    void Resize(int columns, int rows, COLORREF background);
+    int Columns() const { return m_nColumns; }
+    int Rows() const { return m_nRows; }
+    bool Contains(int column, int row) const;
+    // Cells outside the screen read as a blank.
+    const Cell& At(int column, int row) const;
+
+    // Writes one character: length 1 for a single-byte character (one cell), 2 for a
+    // double-byte character (two cells, both of which must lie on the screen). A character
+    // of which a part is overwritten loses its other part, which becomes a blank.
+    void PutCharacter(int column, int row, const unsigned char* bytes, int length,
+                      COLORREF foreground, COLORREF background, bool underline);
+    void PutGlyph(int column, int row, char32_t glyph, COLORREF foreground, COLORREF background);
+    void PutBlank(int column, int row, COLORREF background);
+    // Exchanges foreground and background of a cell (the focus rectangle's inversion).
+    void InvertCell(int column, int row);
+
+    // Grows with every change, so that a front end can tell whether to present again.
+    uint64_t Generation() const { return m_nGeneration; }
+
+    // Where the caret stands (a cell), or none.
+    void SetCaret(bool shown, int column, int row);
+    bool CaretShown() const { return m_bCaret; }
+    int CaretColumn() const { return m_nCaretColumn; }
+    int CaretRow() const { return m_nCaretRow; }
+
+    // One row as UTF-8 text, trailing blanks trimmed.
+    std::string RowText(int row) const;
+    // All rows, each followed by "\n".
+    std::string Dump() const;
+    // Each row as text, then a line of one letter per cell for the foreground colours and one
+    // for the background colours (see ColorLetter).
+    std::string DumpWithColors() const;
+
+private:
+    CScreen();
+    Cell& CellAt(int column, int row);
+    void Detach(int column, int row);
+
+    int m_nColumns = 0;
+    int m_nRows = 0;
+    std::vector<Cell> m_cells;
+    uint64_t m_nGeneration = 0;
+    bool m_bCaret = false;
+    int m_nCaretColumn = 0;
+    int m_nCaretRow = 0;
+};
+
+// A cell's character as UTF-8: empty for a trail cell, "?" for bytes the code page does not
+// know.
+std::string CellText(const Cell& cell);
+
+// The letter of the nearest of the sixteen standard colours: k black, r maroon, g green,
+// y olive, b navy, m purple, c teal, w silver; K grey, R red, G lime, Y yellow, B blue,
+// M fuchsia, C aqua, W white.
+char ColorLetter(COLORREF color);
+// The index 0-15 of the nearest standard colour, in the order of the letters above.
+int NearestStandardColor(COLORREF color);
+COLORREF StandardColor(int index);
+
+} // namespace gdi
