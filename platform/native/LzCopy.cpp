@@ -1,0 +1,320 @@
+// LZCopy: expansion through libmspack's SZDD decompressor, plain copies through the kernel.
+#include "LzFiles.h"
+
+#include <mspack.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using host::detail::LzFile;
+
+// Large buffers keep the number of system calls small: the decompressor itself asks for a
+// few kilobytes at a time.
+constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kPlainChunk = 1 << 30;
+
+bool IsWriteError(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS || error == EPIPE;
+}
+
+// A buffered stream over a descriptor of an open LZ file, handed to libmspack as its file.
+struct Stream {
+    int fd = -1;
+    bool writing = false;
+    std::unique_ptr<char[]> buffer{new (std::nothrow) char[kBufferSize]};
+    size_t begin = 0;     // reading: next unread byte in the buffer
+    size_t end = 0;       // bytes held in the buffer
+    off_t nextRead = 0;   // reading: file offset of the byte after the buffer
+    uint64_t written = 0; // writing: bytes accepted
+    int error = 0;        // the first errno met
+
+    bool Flush() {
+        size_t done = 0;
+        while (done < end) {
+            ssize_t n = ::write(fd, buffer.get() + done, end - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                if (!error)
+                    error = n < 0 ? errno : ENOSPC;
+                end = 0;
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        end = 0;
+        return true;
+    }
+
+    bool Fill() {
+        for (;;) {
+            ssize_t n = pread(fd, buffer.get(), kBufferSize, nextRead);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                if (!error)
+                    error = errno;
+                return false;
+            }
+            begin = 0;
+            end = static_cast<size_t>(n);
+            nextRead += n;
+            return true;
+        }
+    }
+};
+
+// The mspack_system whose file names are the LzFile objects of the copy.
+struct CopySystem {
+    mspack_system base;
+    LzFile* source = nullptr;
+    LzFile* destination = nullptr;
+    Stream* output = nullptr;
+    std::vector<std::unique_ptr<Stream>> streams;
+};
+
+Stream* AsStream(mspack_file* file) {
+    return reinterpret_cast<Stream*>(file);
+}
+
+mspack_file* OpenStream(mspack_system* self, const char* name, int mode) {
+    auto* system = reinterpret_cast<CopySystem*>(self);
+    const auto* file = reinterpret_cast<const LzFile*>(name);
+    std::unique_ptr<Stream> stream(new (std::nothrow) Stream);
+    if (!stream || !stream->buffer)
+        return nullptr;
+    if (mode == MSPACK_SYS_OPEN_READ && file == system->source) {
+        stream->fd = system->source->fd;
+    } else if (mode == MSPACK_SYS_OPEN_WRITE && file == system->destination) {
+        stream->fd = system->destination->fd;
+        stream->writing = true;
+        system->output = stream.get();
+    } else {
+        return nullptr;
+    }
+    system->streams.push_back(std::move(stream));
+    return reinterpret_cast<mspack_file*>(system->streams.back().get());
+}
+
+void CloseStream(mspack_file* file) {
+    Stream* stream = AsStream(file);
+    if (!stream)
+        return;
+    // The result of the last flush is read back from the copy's record of the output.
+    if (stream->writing)
+        stream->Flush();
+    stream->fd = -1;
+}
+
+int ReadStream(mspack_file* file, void* buffer, int bytes) {
+    Stream* stream = AsStream(file);
+    if (!stream || stream->writing || bytes < 0)
+        return -1;
+    auto* out = static_cast<char*>(buffer);
+    size_t wanted = static_cast<size_t>(bytes);
+    size_t got = 0;
+    while (got < wanted) {
+        if (stream->begin == stream->end) {
+            if (!stream->Fill())
+                return -1;
+            if (stream->end == 0)
+                break;
+        }
+        size_t take = stream->end - stream->begin;
+        if (take > wanted - got)
+            take = wanted - got;
+        std::memcpy(out + got, stream->buffer.get() + stream->begin, take);
+        stream->begin += take;
+        got += take;
+    }
+    return static_cast<int>(got);
+}
+
+int WriteStream(mspack_file* file, void* buffer, int bytes) {
+    Stream* stream = AsStream(file);
+    if (!stream || !stream->writing || bytes < 0)
+        return -1;
+    const auto* in = static_cast<const char*>(buffer);
+    size_t left = static_cast<size_t>(bytes);
+    while (left > 0) {
+        if (stream->end == kBufferSize && !stream->Flush())
+            return -1;
+        size_t take = kBufferSize - stream->end;
+        if (take > left)
+            take = left;
+        std::memcpy(stream->buffer.get() + stream->end, in, take);
+        stream->end += take;
+        in += take;
+        left -= take;
+    }
+    stream->written += static_cast<uint64_t>(bytes);
+    return bytes;
+}
+
+off_t TellStream(mspack_file* file) {
+    Stream* stream = AsStream(file);
+    if (!stream)
+        return -1;
+    if (stream->writing)
+        return static_cast<off_t>(stream->written);
+    return stream->nextRead - static_cast<off_t>(stream->end - stream->begin);
+}
+
+int SeekStream(mspack_file* file, off_t offset, int mode) {
+    Stream* stream = AsStream(file);
+    if (!stream || stream->writing)
+        return -1;
+    off_t base = 0;
+    if (mode == MSPACK_SYS_SEEK_CUR) {
+        base = TellStream(file);
+    } else if (mode == MSPACK_SYS_SEEK_END) {
+        struct stat status;
+        if (fstat(stream->fd, &status) != 0)
+            return -1;
+        base = status.st_size;
+    } else if (mode != MSPACK_SYS_SEEK_START) {
+        return -1;
+    }
+    off_t target = base + offset;
+    if (target < 0)
+        return -1;
+    stream->nextRead = target;
+    stream->begin = stream->end = 0;
+    return 0;
+}
+
+void Message(mspack_file*, const char*, ...) {}
+
+void* Allocate(mspack_system*, size_t bytes) {
+    return std::malloc(bytes);
+}
+
+void Free(void* memory) {
+    std::free(memory);
+}
+
+void CopyBytes(void* source, void* destination, size_t bytes) {
+    std::memmove(destination, source, bytes);
+}
+
+LONG Clamp(uint64_t bytes) {
+    return bytes > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<LONG>(bytes);
+}
+
+LONG Expand(LzFile& source, LzFile& destination) {
+    CopySystem system;
+    std::memset(&system.base, 0, sizeof system.base);
+    system.base.open = OpenStream;
+    system.base.close = CloseStream;
+    system.base.read = ReadStream;
+    system.base.write = WriteStream;
+    system.base.seek = SeekStream;
+    system.base.tell = TellStream;
+    system.base.message = Message;
+    system.base.alloc = Allocate;
+    system.base.free = Free;
+    system.base.copy = CopyBytes;
+    system.source = &source;
+    system.destination = &destination;
+
+    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(&system.base);
+    if (!decompressor)
+        return LZERROR_GLOBALLOC;
+    int status = decompressor->decompress(decompressor, reinterpret_cast<const char*>(&source),
+                                          reinterpret_cast<const char*>(&destination));
+    mspack_destroy_szdd_decompressor(decompressor);
+
+    // The streams outlive the decompressor's close so that their errors can be read here.
+    Stream* output = system.output;
+    if (status == MSPACK_ERR_NOMEMORY)
+        return LZERROR_GLOBALLOC;
+    if (output && output->error)
+        return LZERROR_WRITE;
+    if (status == MSPACK_ERR_WRITE)
+        return LZERROR_WRITE;
+    if (status != MSPACK_ERR_OK || !output)
+        return LZERROR_READ;
+    // The decompressor stops quietly at the end of its input; a file cut short or damaged
+    // shows in a length other than the one its header promises.
+    if (output->written != source.header.expandedLength)
+        return LZERROR_READ;
+    return Clamp(output->written);
+}
+
+// Copies the rest of the source from offset with plain reads and writes.
+LONG CopyByReading(int in, off_t offset, int out, uint64_t total) {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferSize]);
+    if (!buffer)
+        return LZERROR_GLOBALLOC;
+    for (;;) {
+        ssize_t got = pread(in, buffer.get(), kBufferSize, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return LZERROR_READ;
+        if (got == 0)
+            return Clamp(total);
+        offset += got;
+        ssize_t done = 0;
+        while (done < got) {
+            ssize_t n = ::write(out, buffer.get() + done, static_cast<size_t>(got - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return LZERROR_WRITE;
+            done += n;
+        }
+        total += static_cast<uint64_t>(got);
+    }
+}
+
+// The kernel copies without the data passing through this process (and may share the
+// blocks on file systems that can).
+LONG CopyPlain(int in, int out) {
+    off_t offset = 0;
+    uint64_t total = 0;
+    bool rangeCopy = true;
+    for (;;) {
+        ssize_t n = rangeCopy ? copy_file_range(in, &offset, out, nullptr, kPlainChunk, 0)
+                              : sendfile(out, in, &offset, kPlainChunk);
+        if (n > 0) {
+            total += static_cast<uint64_t>(n);
+            continue;
+        }
+        if (n == 0)
+            return Clamp(total);
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+            if (rangeCopy) {
+                rangeCopy = false;
+                continue;
+            }
+            return CopyByReading(in, offset, out, total);
+        }
+        return IsWriteError(errno) ? LZERROR_WRITE : LZERROR_READ;
+    }
+}
+
+} // namespace
+
+LONG WINAPI LZCopy(INT source, INT destination) {
+    std::shared_ptr<LzFile> in = host::detail::LzFileOf(source);
+    if (!in || in->forWriting)
+        return LZERROR_BADINHANDLE;
+    std::shared_ptr<LzFile> out = host::detail::LzFileOf(destination);
+    if (!out || !out->forWriting)
+        return LZERROR_BADOUTHANDLE;
+    if (in->header.compressed)
+        return Expand(*in, *out);
+    return CopyPlain(in->fd, out->fd);
+}

@@ -1,0 +1,43 @@
+// The open files of the LZ expansion library and the header of its compressed format.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace host::detail {
+
+// The compressed-file header. The usual form ("SZDD") stores the compression method and the
+// character that the '_' of the file name stands for; an older form ("SZ ") stores neither.
+struct LzHeader {
+    bool compressed = false;
+    bool knownMethod = false;
+    char missingChar = 0;
+    uint32_t expandedLength = 0;
+    uint32_t dataOffset = 0;
+};
+
+// Reads the header from the first bytes of a file. A file too short for a header, or with
+// another signature, is not compressed.
+LzHeader ParseLzHeader(const unsigned char* bytes, size_t size);
+// Reads the header of an open host file without moving its file position.
+LzHeader ReadLzHeader(int fd);
+
+struct LzFile {
+    LzFile() = default;
+    LzFile(const LzFile&) = delete;
+    LzFile& operator=(const LzFile&) = delete;
+    ~LzFile();
+
+    int fd = -1;
+    bool forWriting = false;
+    LzHeader header;
+    std::string hostPath;
+};
+
+// The table of open files. Handles are small positive numbers, as the system's are.
+std::shared_ptr<LzFile> LzFileOf(INT handle);
+
+} // namespace host::detail
