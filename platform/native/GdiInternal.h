@@ -26,6 +26,10 @@ HWND WindowOfDC(HDC hdc);
 
 // The screen's size in pixels (columns * kCellWidth, rows * kCellHeight).
 SIZE ScreenSize();
+// Where the text caret of the focused control stands, as a screen pixel (the cell that holds
+// it); the terminal shows its cursor there. shown false hides it.
+void SetCaret(bool shown, POINT screenPoint);
+
 // Paints the desktop (COLOR_BACKGROUND) over a rectangle of the screen, as where a window
 // was before it moved away or was hidden.
 void FillDesktop(const RECT& screenRect);
@@ -37,7 +41,6 @@ void FillDesktop(const RECT& screenRect);
 // area of a framed window with a caption lies kCellWidth in from the left and right,
 // kCellHeight down from the top and kCellHeight up from the bottom; a frame without caption
 // (captioned false) puts the plain border line into the top row.
-void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool captioned,
-                     bool active);
+void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool captioned, bool active);
 
 } // namespace gdi

@@ -32,7 +32,7 @@ struct Cell {
 constexpr COLORREF kKeepColor = 0xFFFFFFFF;
 
 class CScreen {
-public:
+  public:
     static CScreen& Get();
 
     // Changes the size, filling the whole screen with blanks of the given background.
@@ -70,7 +70,7 @@ public:
     // for the background colours (see ColorLetter).
     std::string DumpWithColors() const;
 
-private:
+  private:
     CScreen();
     Cell& CellAt(int column, int row);
     void Detach(int column, int row);

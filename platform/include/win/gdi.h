@@ -94,37 +94,8 @@
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 
-// System colour indices (GetSysColor, GetSysColorBrush, and the brush value COLOR_x + 1).
-#define COLOR_SCROLLBAR 0
-#define COLOR_BACKGROUND 1
-#define COLOR_DESKTOP COLOR_BACKGROUND
-#define COLOR_ACTIVECAPTION 2
-#define COLOR_INACTIVECAPTION 3
-#define COLOR_MENU 4
-#define COLOR_WINDOW 5
-#define COLOR_WINDOWFRAME 6
-#define COLOR_MENUTEXT 7
-#define COLOR_WINDOWTEXT 8
-#define COLOR_CAPTIONTEXT 9
-#define COLOR_ACTIVEBORDER 10
-#define COLOR_INACTIVEBORDER 11
-#define COLOR_APPWORKSPACE 12
-#define COLOR_HIGHLIGHT 13
-#define COLOR_HIGHLIGHTTEXT 14
-#define COLOR_BTNFACE 15
-#define COLOR_3DFACE COLOR_BTNFACE
-#define COLOR_BTNSHADOW 16
-#define COLOR_3DSHADOW COLOR_BTNSHADOW
-#define COLOR_GRAYTEXT 17
-#define COLOR_BTNTEXT 18
-#define COLOR_INACTIVECAPTIONTEXT 19
-#define COLOR_BTNHIGHLIGHT 20
-#define COLOR_3DHILIGHT COLOR_BTNHIGHLIGHT
-#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
-#define COLOR_3DDKSHADOW 21
-#define COLOR_3DLIGHT 22
-#define COLOR_INFOTEXT 23
-#define COLOR_INFOBK 24
+// The system colour indices (COLOR_WINDOW ...) are in user.h beside GetSysColor's other
+// callers.
 
 // DrawEdge.
 #define BDR_RAISEDOUTER 0x0001
@@ -291,14 +262,4 @@ BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon);
 DWORD WINAPI GetSysColor(int index);
 HBRUSH WINAPI GetSysColorBrush(int index);
 
-// Rectangle helpers.
-BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
-BOOL WINAPI SetRectEmpty(LPRECT rect);
-BOOL WINAPI CopyRect(LPRECT destination, const RECT* source);
-BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
-BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy);
-BOOL WINAPI IntersectRect(LPRECT destination, const RECT* a, const RECT* b);
-BOOL WINAPI UnionRect(LPRECT destination, const RECT* a, const RECT* b);
-BOOL WINAPI PtInRect(const RECT* rect, POINT point);
-BOOL WINAPI EqualRect(const RECT* a, const RECT* b);
-BOOL WINAPI IsRectEmpty(const RECT* rect);
+// The rectangle helpers (SetRect, IntersectRect ...) are declared in user.h.

@@ -1,0 +1,279 @@
+// DrawTextA: mnemonic prefixes, line breaks, word wrapping and alignment in a rectangle.
+#include "GdiDevice.h"
+#include "MachineState.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace gdi {
+namespace {
+
+// One character of the text as shown: one or two bytes, and whether it is the mnemonic.
+struct Glyph {
+    char bytes[2];
+    int length;
+    bool underline;
+    bool Space() const { return length == 1 && bytes[0] == ' '; }
+    bool LineBreak() const { return length == 1 && (bytes[0] == '\n' || bytes[0] == '\r'); }
+};
+using Line = std::vector<Glyph>;
+
+bool IsHalfWidthKatakana(const Glyph& glyph) {
+    unsigned char c = static_cast<unsigned char>(glyph.bytes[0]);
+    return glyph.length == 1 && host::detail::AnsiCodePage() == 932 && c >= 0xA1 && c <= 0xDF;
+}
+
+bool IsJapanese(const Glyph& glyph) {
+    return glyph.length == 2 || IsHalfWidthKatakana(glyph);
+}
+
+bool Matches(const Glyph& glyph, const char* list) {
+    for (const char* p = list; *p;) {
+        int length = host::detail::IsAnsiLeadByte(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1;
+        if (length == glyph.length && std::memcmp(p, glyph.bytes, static_cast<size_t>(length)) == 0)
+            return true;
+        p += length;
+    }
+    return false;
+}
+
+// Characters that never begin a line (closing marks, small kana, the prolonged sound mark) and
+// that never end one (opening marks), in code page 932, and their ASCII counterparts.
+bool NeverBeginsLine(const Glyph& glyph) {
+    if (Matches(glyph, ")]}.,!?:;%"))
+        return true;
+    if (host::detail::AnsiCodePage() != 932)
+        return false;
+    static const char kClosing[] =
+        "\x81\x41\x81\x42\x81\x43\x81\x44\x81\x45\x81\x46\x81\x47\x81\x48\x81\x49\x81\x5B"
+        "\x81\x6A\x81\x6E\x81\x70\x81\x72\x81\x74\x81\x76\x81\x78\x81\x7A\x81\x52\x81\x53"
+        "\x81\x54\x81\x55\x81\x58\x82\x9F\x82\xA1\x82\xA3\x82\xA5\x82\xA7\x82\xC1\x82\xE1"
+        "\x82\xE3\x82\xE5\x82\xEC\x83\x40\x83\x42\x83\x44\x83\x46\x83\x48\x83\x62\x83\x83"
+        "\x83\x85\x83\x87\x83\x8E\x83\x95\x83\x96"
+        "\xA1\xA3\xA4\xA5\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\xB0\xDE\xDF";
+    return Matches(glyph, kClosing);
+}
+
+bool NeverEndsLine(const Glyph& glyph) {
+    if (Matches(glyph, "([{"))
+        return true;
+    if (host::detail::AnsiCodePage() != 932)
+        return false;
+    static const char kOpening[] = "\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
+                                   "\x81\x79\xA2";
+    return Matches(glyph, kOpening);
+}
+
+// Whether a line may break between two characters (the break drops spaces around it).
+bool MayBreakBetween(const Glyph& before, const Glyph& after) {
+    if (after.Space())
+        return false;
+    if (before.Space())
+        return !NeverBeginsLine(after);
+    if (!IsJapanese(before) && !IsJapanese(after))
+        return false;
+    return !NeverBeginsLine(after) && !NeverEndsLine(before);
+}
+
+std::vector<Glyph> Parse(const char* text, int count, UINT format) {
+    std::vector<Glyph> glyphs;
+    bool prefixes = !(format & DT_NOPREFIX);
+    bool underlineNext = false;
+    for (int i = 0; i < count;) {
+        if (prefixes && text[i] == '&') {
+            if (i + 1 < count && text[i + 1] == '&') {
+                glyphs.push_back(Glyph{{'&', 0}, 1, underlineNext});
+                underlineNext = false;
+                i += 2;
+                continue;
+            }
+            underlineNext = !(format & DT_HIDEPREFIX);
+            ++i;
+            continue;
+        }
+        Glyph glyph{{text[i], 0}, 1, underlineNext};
+        if (IsLeadByteAt(text, i, count)) {
+            glyph.bytes[1] = text[i + 1];
+            glyph.length = 2;
+        }
+        underlineNext = false;
+        glyphs.push_back(glyph);
+        i += glyph.length;
+    }
+    return glyphs;
+}
+
+int Width(const Line& line) {
+    int cells = 0;
+    for (const Glyph& glyph : line)
+        cells += glyph.length;
+    return cells * kCellWidth;
+}
+
+void ExpandTabs(Line& line, UINT format) {
+    Line expanded;
+    int cells = 0;
+    for (const Glyph& glyph : line) {
+        if (glyph.length == 1 && glyph.bytes[0] == '\t') {
+            int spaces = (format & DT_EXPANDTABS) ? 8 - cells % 8 : 1;
+            for (int i = 0; i < spaces; ++i)
+                expanded.push_back(Glyph{{' ', 0}, 1, false});
+            cells += spaces;
+            continue;
+        }
+        expanded.push_back(glyph);
+        cells += glyph.length;
+    }
+    line.swap(expanded);
+}
+
+// Breaks one paragraph into lines no wider than maxWidth where it can; a word that is wider
+// than the rectangle stays whole and is clipped.
+void Wrap(const Line& paragraph, int maxWidth, std::vector<Line>& lines) {
+    int maxCells = maxWidth / kCellWidth;
+    size_t start = 0;
+    while (true) {
+        size_t end = start;
+        int cells = 0;
+        size_t lastBreak = 0; // a position after start where the line may end
+        while (end < paragraph.size()) {
+            const Glyph& glyph = paragraph[end];
+            if (end > start && MayBreakBetween(paragraph[end - 1], glyph))
+                lastBreak = end;
+            if (cells + glyph.length > maxCells && !glyph.Space() && end > start) {
+                if (lastBreak > start)
+                    break;
+            }
+            cells += glyph.length;
+            ++end;
+        }
+        if (end >= paragraph.size()) {
+            lines.emplace_back(paragraph.begin() + static_cast<long>(start), paragraph.end());
+            while (!lines.back().empty() && lines.back().back().Space())
+                lines.back().pop_back();
+            return;
+        }
+        Line line(paragraph.begin() + static_cast<long>(start),
+                  paragraph.begin() + static_cast<long>(lastBreak));
+        while (!line.empty() && line.back().Space())
+            line.pop_back();
+        lines.push_back(line);
+        start = lastBreak;
+        while (start < paragraph.size() && paragraph[start].Space())
+            ++start;
+        if (start >= paragraph.size())
+            return;
+    }
+}
+
+void AddEllipsis(Line& line, int maxWidth) {
+    if (Width(line) <= maxWidth)
+        return;
+    int cells = maxWidth / kCellWidth - 3;
+    Line cut;
+    int used = 0;
+    for (const Glyph& glyph : line) {
+        if (used + glyph.length > cells)
+            break;
+        cut.push_back(glyph);
+        used += glyph.length;
+    }
+    for (int i = 0; i < 3; ++i)
+        cut.push_back(Glyph{{'.', 0}, 1, false});
+    line.swap(cut);
+}
+
+std::vector<Line> Layout(const std::vector<Glyph>& glyphs, int maxWidth, UINT format) {
+    std::vector<Line> lines;
+    if (format & DT_SINGLELINE) {
+        Line line(glyphs);
+        for (Glyph& glyph : line)
+            if (glyph.LineBreak())
+                glyph.bytes[0] = ' ';
+        ExpandTabs(line, format);
+        if (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))
+            AddEllipsis(line, maxWidth);
+        lines.push_back(line);
+        return lines;
+    }
+    Line paragraph;
+    for (size_t i = 0; i <= glyphs.size(); ++i) {
+        bool end = i == glyphs.size();
+        if (!end && !glyphs[i].LineBreak()) {
+            paragraph.push_back(glyphs[i]);
+            continue;
+        }
+        ExpandTabs(paragraph, format);
+        if (format & DT_WORDBREAK)
+            Wrap(paragraph, maxWidth, lines);
+        else
+            lines.push_back(paragraph);
+        paragraph.clear();
+        if (end)
+            break;
+        // "\r\n" is one line break.
+        if (glyphs[i].bytes[0] == '\r' && i + 1 < glyphs.size() && glyphs[i + 1].bytes[0] == '\n')
+            ++i;
+    }
+    return lines;
+}
+
+} // namespace
+} // namespace gdi
+
+using namespace gdi;
+
+int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
+    DeviceContext* dc = FindDC(hdc);
+    if (!dc || !rect || (!text && count != 0))
+        return 0;
+    if (count < 0)
+        count = static_cast<int>(strnlen(text, 0x7FFFFFFF));
+    std::vector<Glyph> glyphs = Parse(text, count, format);
+    int maxWidth = rect->right - rect->left;
+    std::vector<Line> lines = Layout(glyphs, maxWidth, format);
+    int height = static_cast<int>(lines.size()) * kCellHeight;
+
+    if (format & DT_CALCRECT) {
+        int widest = 0;
+        for (const Line& line : lines)
+            widest = std::max(widest, Width(line));
+        rect->right = rect->left + widest;
+        rect->bottom = rect->top + height;
+        return height;
+    }
+
+    int top = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            top = rect->top + (rect->bottom - rect->top - kCellHeight) / 2;
+        else if (format & DT_BOTTOM)
+            top = rect->bottom - kCellHeight;
+    }
+    RECT limit = dc->ToScreen(*rect);
+    const RECT* clip = (format & DT_NOCLIP) ? nullptr : &limit;
+    bool opaque = dc->state.backgroundMode == OPAQUE;
+    int y = top;
+    for (const Line& line : lines) {
+        int width = Width(line);
+        int x = rect->left;
+        if (format & DT_CENTER)
+            x = rect->left + (maxWidth - width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect->right - width;
+        std::string bytes;
+        std::vector<bool> underline;
+        for (const Glyph& glyph : line) {
+            bytes.append(glyph.bytes, static_cast<size_t>(glyph.length));
+            for (int i = 0; i < glyph.length; ++i)
+                underline.push_back(glyph.underline);
+        }
+        if (!(format & DT_PREFIXONLY))
+            PaintText(*dc, dc->ScreenX(x), dc->ScreenY(y), bytes.data(),
+                      static_cast<int>(bytes.size()), clip, opaque, &underline);
+        y += kCellHeight;
+    }
+    if (format & DT_SINGLELINE)
+        return top - rect->top + kCellHeight;
+    return height;
+}

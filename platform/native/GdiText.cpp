@@ -1,0 +1,162 @@
+// Text output and measurement. The screen has one font: every byte of ANSI text is one cell,
+// so a double-byte character of code page 932 is two cells wide.
+#include "GdiDevice.h"
+#include "MachineState.h"
+
+#include <algorithm>
+
+namespace gdi {
+namespace {
+
+constexpr int kAscent = 13;
+
+int Clamped(int value, int low, int high) {
+    return std::min(std::max(value, low), high);
+}
+
+bool InLimit(const RECT* limit, int column, int row) {
+    if (!limit)
+        return true;
+    int x = column * kCellWidth, y = row * kCellHeight;
+    return x >= limit->left && x < limit->right && y >= limit->top && y < limit->bottom;
+}
+
+} // namespace
+
+bool IsLeadByteAt(const char* text, int index, int count) {
+    return index + 1 < count && text[index + 1] != '\0' &&
+           host::detail::IsAnsiLeadByte(static_cast<unsigned char>(text[index]));
+}
+
+void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, int count,
+               const RECT* limit, bool opaque, const std::vector<bool>* underline) {
+    CScreen& screen = CScreen::Get();
+    int row = RowAt(screenY);
+    if (!text || count <= 0 || row < 0 || row >= screen.Rows())
+        return;
+    COLORREF background = opaque ? dc.state.backgroundColor : kKeepColor;
+    int column = ColumnAt(screenX);
+    for (int i = 0; i < count && column < screen.Columns();) {
+        bool underlined = underline && static_cast<size_t>(i) < underline->size() &&
+                          (*underline)[static_cast<size_t>(i)];
+        if (IsLeadByteAt(text, i, count)) {
+            if (CellVisible(dc, column, row) && CellVisible(dc, column + 1, row) &&
+                InLimit(limit, column, row) && InLimit(limit, column + 1, row)) {
+                auto* bytes = reinterpret_cast<const unsigned char*>(text + i);
+                screen.PutCharacter(column, row, bytes, 2, dc.state.textColor, background,
+                                    underlined);
+            }
+            i += 2;
+            column += 2;
+            continue;
+        }
+        if (column >= 0 && CellVisible(dc, column, row) && InLimit(limit, column, row)) {
+            unsigned char byte = static_cast<unsigned char>(text[i]);
+            // A lead byte without its trail byte is no character at all.
+            if (host::detail::IsAnsiLeadByte(byte))
+                byte = ' ';
+            screen.PutCharacter(column, row, &byte, 1, dc.state.textColor, background, underlined);
+        }
+        ++i;
+        ++column;
+    }
+}
+
+void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
+    CScreen& screen = CScreen::Get();
+    CellRect cells = CellsOf(rect);
+    int left = Clamped(cells.left, 0, screen.Columns());
+    int right = Clamped(cells.right, 0, screen.Columns());
+    int top = Clamped(cells.top, 0, screen.Rows());
+    int bottom = Clamped(cells.bottom, 0, screen.Rows());
+    for (int row = top; row < bottom; ++row)
+        for (int column = left; column < right; ++column)
+            if (CellVisible(dc, column, row))
+                screen.PutBlank(column, row, color);
+}
+
+} // namespace gdi
+
+using namespace gdi;
+
+BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE size) {
+    if (!FindDC(hdc) || !size || count < 0 || (count > 0 && !text))
+        return FALSE;
+    size->cx = count * kCellWidth;
+    size->cy = kCellHeight;
+    return TRUE;
+}
+
+BOOL WINAPI GetTextExtentPointA(HDC hdc, LPCSTR text, int count, LPSIZE size) {
+    return GetTextExtentPoint32A(hdc, text, count, size);
+}
+
+BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA metrics) {
+    DeviceContext* dc = FindDC(hdc);
+    if (!dc || !metrics)
+        return FALSE;
+    *metrics = TEXTMETRICA{};
+    metrics->tmHeight = kCellHeight;
+    metrics->tmAscent = kAscent;
+    metrics->tmDescent = kCellHeight - kAscent;
+    metrics->tmAveCharWidth = kCellWidth;
+    // A double-byte character is the widest there is.
+    metrics->tmMaxCharWidth = 2 * kCellWidth;
+    Font* font = FindFont(dc->state.font);
+    metrics->tmWeight = font && font->logFont.lfWeight ? font->logFont.lfWeight : FW_NORMAL;
+    metrics->tmDigitizedAspectX = 96;
+    metrics->tmDigitizedAspectY = 96;
+    metrics->tmFirstChar = 0x20;
+    metrics->tmLastChar = 0xFF;
+    metrics->tmDefaultChar = '?';
+    metrics->tmBreakChar = ' ';
+    metrics->tmPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    metrics->tmCharSet = host::detail::AnsiCodePage() == 932 ? SHIFTJIS_CHARSET : ANSI_CHARSET;
+    return TRUE;
+}
+
+BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR text,
+                        UINT count, const INT*) {
+    DeviceContext* dc = FindDC(hdc);
+    if (!dc || (count > 0 && !text) || count > 0x7FFFFFFF)
+        return FALSE;
+    int length = static_cast<int>(count);
+    UINT align = dc->state.textAlign;
+    if (align & TA_UPDATECP) {
+        x = dc->state.current.x;
+        y = dc->state.current.y;
+    }
+    int width = length * kCellWidth;
+    int left = x;
+    if ((align & TA_CENTER) == TA_CENTER)
+        left = x - width / 2;
+    else if ((align & TA_CENTER) == TA_RIGHT)
+        left = x - width;
+    int top = y;
+    if ((align & TA_BASELINE) == TA_BASELINE)
+        top = y - kAscent;
+    else if ((align & TA_BASELINE) == TA_BOTTOM)
+        top = y - kCellHeight;
+    if (align & TA_UPDATECP) {
+        if ((align & TA_CENTER) == TA_LEFT)
+            dc->state.current.x = x + width;
+        else if ((align & TA_CENTER) == TA_RIGHT)
+            dc->state.current.x = x - width;
+    }
+
+    RECT screenRect{0, 0, 0, 0};
+    if (rect)
+        screenRect = dc->ToScreen(*rect);
+    if (rect && (options & ETO_OPAQUE))
+        PaintFill(*dc, screenRect, dc->state.backgroundColor);
+    const RECT* limit = rect && (options & ETO_CLIPPED) ? &screenRect : nullptr;
+    PaintText(*dc, dc->ScreenX(left), dc->ScreenY(top), text, length, limit,
+              dc->state.backgroundMode == OPAQUE);
+    return TRUE;
+}
+
+BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) {
+    if (count < 0)
+        return FALSE;
+    return ExtTextOutA(hdc, x, y, 0, nullptr, text, static_cast<UINT>(count), nullptr);
+}
