@@ -1,0 +1,434 @@
+// The profile reader: GetPrivateProfileStringA and GetPrivateProfileIntA over files of the
+// emulated machine, read through the machine's own file API so that Windows paths work.
+//
+// A file is parsed once into sections and keys and kept in a small cache keyed by its full
+// path (ASCII case folded); each call reopens the file only to compare its size, its time of
+// last write and the ANSI code page with those of the cached copy, so reading all keys of a
+// long section costs one parse, not one parse per key, and every lookup is a hash lookup.
+//
+// The format, as read here:
+// - Lines end at CR, LF or CR LF; the last line needs no line break. A NUL byte ends the text
+//   of its line (the rest of that line is ignored), so a binary file is read as garbage
+//   lines and never overruns anything. A UTF-8 byte order mark at the start is skipped.
+// - Blanks (space and tab) around a line, a section name, a key name and a value are dropped.
+// - A line whose first character is ';' is a comment. Blank lines are ignored.
+// - A line starting with '[' and holding a ']' starts a section named by the text between
+//   the '[' and the last ']' (what follows the ']' is ignored). A section name that occurs
+//   again continues the earlier section, so a lookup always finds the first occurrence of a
+//   key and the key list shows every key in file order.
+// - Lines before the first section, lines without '=', and lines with an empty name are
+//   ignored.
+// - A value enclosed in a pair of double quotes loses them ("" gives the empty value).
+// - Section and key names are matched ignoring the case of ASCII letters; under a double-byte
+//   code page a trail byte is never folded and never taken for ']'.
+// - An integer is an optional sign and the decimal digits that follow at the start of the
+//   value, computed in 32-bit arithmetic (only the low 32 bits count); an empty value, or one
+//   that does not start with a number, gives 0.
+// - A list of names (null key: the keys of a section; null section: the section names) that
+//   does not fit the buffer holds only the names that fit whole, because a name cut short
+//   would name another key; it still ends with two zero bytes when the buffer has room for
+//   them.
+// - A string that does not fit is cut so that no double-byte character is split.
+// - The result is the number of bytes written before the terminating zero (before the final
+//   zero for a list).
+// - A file name without a directory is looked for in the Windows directory.
+// - Files larger than 256 MiB are read up to that size.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <list>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+const size_t kMaxFileBytes = 256u * 1024u * 1024u;
+const size_t kMaxCachedFiles = 8;
+
+struct ProfileKey {
+    std::string name;
+    std::string value;
+};
+
+struct ProfileSection {
+    std::string name;
+    std::vector<ProfileKey> keys;
+    // Folded key name -> index of its first occurrence in keys.
+    std::unordered_map<std::string, size_t> firstKey;
+};
+
+struct ProfileFile {
+    std::string foldedPath;
+    DWORD sizeLow = 0;
+    DWORD sizeHigh = 0;
+    FILETIME lastWrite = {};
+    UINT codePage = 0;
+    std::vector<ProfileSection> sections;
+    std::unordered_map<std::string, size_t> sectionIndex;
+};
+
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t';
+}
+
+bool IsLeadByte(unsigned char ch) {
+    return ch >= 0x80 && IsDBCSLeadByte(ch);
+}
+
+// Upper-cases ASCII letters, stepping over the trail byte of a double-byte character.
+std::string FoldCase(const char* text, size_t length) {
+    std::string folded(text, length);
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char ch = static_cast<unsigned char>(folded[i]);
+        if (IsLeadByte(ch)) {
+            ++i;
+            continue;
+        }
+        if (ch >= 'a' && ch <= 'z')
+            folded[i] = static_cast<char>(ch - 'a' + 'A');
+    }
+    return folded;
+}
+
+std::string FoldCase(const std::string& text) {
+    return FoldCase(text.data(), text.size());
+}
+
+void TrimBlanks(const char*& first, const char*& last) {
+    while (first < last && IsBlank(*first))
+        ++first;
+    while (last > first && IsBlank(last[-1]))
+        --last;
+}
+
+// The last ']' of a line that is a character of its own, or null.
+const char* FindClosingBracket(const char* first, const char* last) {
+    const char* found = nullptr;
+    for (const char* p = first; p < last; ++p) {
+        if (IsLeadByte(static_cast<unsigned char>(*p))) {
+            ++p;
+            continue;
+        }
+        if (*p == ']')
+            found = p;
+    }
+    return found;
+}
+
+ProfileSection& SectionNamed(ProfileFile& file, const char* first, const char* last) {
+    std::string name(first, last);
+    std::string folded = FoldCase(name);
+    auto found = file.sectionIndex.find(folded);
+    if (found != file.sectionIndex.end())
+        return file.sections[found->second];
+    file.sectionIndex.emplace(std::move(folded), file.sections.size());
+    file.sections.push_back(ProfileSection());
+    file.sections.back().name = std::move(name);
+    return file.sections.back();
+}
+
+void ParseLine(ProfileFile& file, ProfileSection*& section, const char* first, const char* last) {
+    const char* nul = static_cast<const char*>(std::memchr(first, 0, last - first));
+    if (nul)
+        last = nul;
+    TrimBlanks(first, last);
+    if (first == last || *first == ';')
+        return;
+
+    if (*first == '[') {
+        if (const char* closing = FindClosingBracket(first + 1, last)) {
+            const char* nameFirst = first + 1;
+            const char* nameLast = closing;
+            TrimBlanks(nameFirst, nameLast);
+            section = &SectionNamed(file, nameFirst, nameLast);
+            return;
+        }
+    }
+    if (!section)
+        return;
+
+    // '=' is never a trail byte, so a plain byte search is exact.
+    const char* equals = static_cast<const char*>(std::memchr(first, '=', last - first));
+    if (!equals)
+        return;
+    const char* nameFirst = first;
+    const char* nameLast = equals;
+    const char* valueFirst = equals + 1;
+    const char* valueLast = last;
+    TrimBlanks(nameFirst, nameLast);
+    TrimBlanks(valueFirst, valueLast);
+    if (nameFirst == nameLast)
+        return;
+    if (valueLast - valueFirst >= 2 && *valueFirst == '"' && valueLast[-1] == '"') {
+        ++valueFirst;
+        --valueLast;
+    }
+
+    ProfileKey key;
+    key.name.assign(nameFirst, nameLast);
+    key.value.assign(valueFirst, valueLast);
+    section->firstKey.emplace(FoldCase(key.name), section->keys.size());
+    section->keys.push_back(std::move(key));
+}
+
+void ParseText(ProfileFile& file, const std::string& text) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+        p += 3;
+
+    // Sections are only appended while parsing; keep the current one by index so that the
+    // pointer stays valid across reallocation.
+    size_t current = SIZE_MAX;
+    while (p < end) {
+        const char* lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        ProfileSection* section = current == SIZE_MAX ? nullptr : &file.sections[current];
+        ParseLine(file, section, p, lineEnd);
+        if (section)
+            current = static_cast<size_t>(section - file.sections.data());
+        p = lineEnd < end ? lineEnd + 1 : end;
+    }
+}
+
+bool ReadWholeFile(HANDLE handle, std::string& text) {
+    text.clear();
+    std::vector<char> chunk(64 * 1024);
+    while (text.size() < kMaxFileBytes) {
+        DWORD wanted =
+            static_cast<DWORD>(std::min<size_t>(chunk.size(), kMaxFileBytes - text.size()));
+        DWORD got = 0;
+        if (!ReadFile(handle, chunk.data(), wanted, &got, nullptr))
+            return false;
+        if (got == 0)
+            break;
+        text.append(chunk.data(), got);
+    }
+    return true;
+}
+
+// The full Windows path a profile name stands for.
+bool ResolvePath(LPCSTR fileName, std::string& fullPath) {
+    std::string name = fileName;
+    if (name.find_first_of("\\/:") == std::string::npos) {
+        char windowsDir[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return false;
+        std::string dir(windowsDir, length);
+        if (dir.back() != '\\')
+            dir += '\\';
+        name = dir + name;
+    }
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        LPSTR filePart = nullptr;
+        DWORD length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()),
+                                        buffer.data(), &filePart);
+        if (length == 0)
+            return false;
+        if (length < buffer.size()) {
+            fullPath.assign(buffer.data(), length);
+            return true;
+        }
+        if (buffer.size() >= 0x10000)
+            return false;
+        buffer.resize(length + 1);
+    }
+}
+
+class ProfileCache {
+  public:
+    // The parsed file, or null when it cannot be opened or read. Valid until the next call.
+    const ProfileFile* Get(LPCSTR fileName);
+    std::mutex& Lock() { return m_mutex; }
+
+  private:
+    std::mutex m_mutex;
+    std::list<ProfileFile> m_files; // most recently used first
+};
+
+const ProfileFile* ProfileCache::Get(LPCSTR fileName) {
+    std::string fullPath;
+    if (!fileName || !*fileName || !ResolvePath(fileName, fullPath)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    std::string folded = FoldCase(fullPath);
+    auto cached = m_files.begin();
+    while (cached != m_files.end() && cached->foldedPath != folded)
+        ++cached;
+
+    HANDLE handle = CreateFileA(fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (cached != m_files.end())
+            m_files.erase(cached);
+        return nullptr;
+    }
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = GetFileSize(handle, &sizeHigh);
+    FILETIME lastWrite = {};
+    GetFileTime(handle, nullptr, nullptr, &lastWrite);
+    UINT codePage = GetACP();
+
+    if (cached != m_files.end() && cached->sizeLow == sizeLow && cached->sizeHigh == sizeHigh &&
+        cached->lastWrite.dwLowDateTime == lastWrite.dwLowDateTime &&
+        cached->lastWrite.dwHighDateTime == lastWrite.dwHighDateTime &&
+        cached->codePage == codePage) {
+        CloseHandle(handle);
+        m_files.splice(m_files.begin(), m_files, cached);
+        return &m_files.front();
+    }
+    if (cached != m_files.end())
+        m_files.erase(cached);
+
+    std::string text;
+    bool read = ReadWholeFile(handle, text);
+    CloseHandle(handle);
+    if (!read)
+        return nullptr;
+
+    m_files.emplace_front();
+    ProfileFile& file = m_files.front();
+    file.foldedPath = std::move(folded);
+    file.sizeLow = sizeLow;
+    file.sizeHigh = sizeHigh;
+    file.lastWrite = lastWrite;
+    file.codePage = codePage;
+    ParseText(file, text);
+    while (m_files.size() > kMaxCachedFiles)
+        m_files.pop_back();
+    return &m_files.front();
+}
+
+ProfileCache& Cache() {
+    static ProfileCache cache;
+    return cache;
+}
+
+// Copies as much of the text as fits with its terminating zero, never splitting a
+// double-byte character. Returns the number of bytes copied.
+DWORD CopyCut(LPSTR buffer, DWORD size, const char* text, size_t length) {
+    size_t limit = size - 1;
+    size_t copied = length;
+    if (length > limit) {
+        copied = 0;
+        while (copied < limit) {
+            size_t step = IsLeadByte(static_cast<unsigned char>(text[copied])) ? 2 : 1;
+            if (copied + step > limit)
+                break;
+            copied += step;
+        }
+    }
+    std::memcpy(buffer, text, copied);
+    buffer[copied] = '\0';
+    return static_cast<DWORD>(copied);
+}
+
+// A string as a one-element-or-empty list: the text, its zero, and a second zero if there
+// is room, so that a caller that walks a list stops after it.
+DWORD CopyAsList(LPSTR buffer, DWORD size, LPCSTR text) {
+    DWORD copied = CopyCut(buffer, size, text, std::strlen(text));
+    if (copied + 1 < size)
+        buffer[copied + 1] = '\0';
+    return copied;
+}
+
+template <typename Names> DWORD CopyNameList(LPSTR buffer, DWORD size, const Names& names) {
+    if (size == 1) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    size_t used = 0;
+    for (const auto& item : names) {
+        const std::string& name = item.name;
+        // The name, its zero, and the list's final zero must fit.
+        if (used + name.size() + 2 > size)
+            break;
+        std::memcpy(buffer + used, name.data(), name.size());
+        used += name.size();
+        buffer[used++] = '\0';
+    }
+    buffer[used] = '\0';
+    if (used == 0 && size > 1)
+        buffer[1] = '\0';
+    return static_cast<DWORD>(used);
+}
+
+const ProfileSection* FindSection(const ProfileFile* file, LPCSTR section) {
+    if (!file)
+        return nullptr;
+    auto found = file->sectionIndex.find(FoldCase(section, std::strlen(section)));
+    return found == file->sectionIndex.end() ? nullptr : &file->sections[found->second];
+}
+
+const ProfileKey* FindKey(const ProfileSection* section, LPCSTR key) {
+    if (!section)
+        return nullptr;
+    auto found = section->firstKey.find(FoldCase(key, std::strlen(key)));
+    return found == section->firstKey.end() ? nullptr : &section->keys[found->second];
+}
+
+INT DecimalAtStart(const std::string& value) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    uint32_t number = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        number = number * 10u + static_cast<uint32_t>(value[i] - '0');
+    if (negative)
+        number = 0u - number;
+    return static_cast<INT>(number);
+}
+
+} // namespace
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer,
+                                      DWORD size, LPCSTR fileName) {
+    if (!buffer || size == 0)
+        return 0;
+    if (!defaultText)
+        defaultText = "";
+
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.Lock());
+    const ProfileFile* file = cache.Get(fileName);
+
+    if (!section) {
+        if (!file)
+            return CopyAsList(buffer, size, "");
+        return CopyNameList(buffer, size, file->sections);
+    }
+    const ProfileSection* found = FindSection(file, section);
+    if (!key) {
+        if (!found)
+            return CopyAsList(buffer, size, defaultText);
+        return CopyNameList(buffer, size, found->keys);
+    }
+    const ProfileKey* value = FindKey(found, key);
+    if (!value)
+        return CopyCut(buffer, size, defaultText, std::strlen(defaultText));
+    return CopyCut(buffer, size, value->value.data(), value->value.size());
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+    if (!section || !key)
+        return static_cast<UINT>(defaultValue);
+
+    ProfileCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.Lock());
+    const ProfileKey* value = FindKey(FindSection(cache.Get(fileName), section), key);
+    if (!value)
+        return static_cast<UINT>(defaultValue);
+    return static_cast<UINT>(DecimalAtStart(value->value));
+}
