@@ -4,6 +4,8 @@
 
 #include "types.h"
 
+#include <cstdarg>
+
 // Errors
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
@@ -15,25 +17,36 @@
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_OUTOFMEMORY 14L
+#define ERROR_NOT_SAME_DEVICE 17L
 #define ERROR_NO_MORE_FILES 18L
+#define ERROR_WRITE_PROTECT 19L
+#define ERROR_NOT_READY 21L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_READ_FAULT 30L
+#define ERROR_GEN_FAILURE 31L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_HANDLE_EOF 38L
 #define ERROR_HANDLE_DISK_FULL 39L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_BAD_NETPATH 53L
 #define ERROR_FILE_EXISTS 80L
+#define ERROR_CANNOT_MAKE 82L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_DIRECTORY 267L
 #define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_INVALID_FLAGS 1004L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_BADDB 1009L
 #define ERROR_BADKEY 1010L
 #define ERROR_CANTOPEN 1011L
@@ -52,6 +65,7 @@ void WINAPI SetLastError(DWORD error);
 #define GENERIC_WRITE 0x40000000
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -69,6 +83,12 @@ void WINAPI SetLastError(DWORD error);
 #define FILE_CURRENT 1
 #define FILE_END 2
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define FILE_FLAG_WRITE_THROUGH 0x80000000
+#define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_WRITE_THROUGH 0x00000008
 
 #define OFS_MAXPATHNAME 128
 typedef struct _OFSTRUCT {
@@ -129,6 +149,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
 BOOL WINAPI MoveFileA(LPCSTR existing, LPCSTR newName);
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 BOOL WINAPI CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists);
 HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
 BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA findData);
@@ -181,6 +202,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID WINAPI GlobalLock(HGLOBAL memory);
 BOOL WINAPI GlobalUnlock(HGLOBAL memory);
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
+SIZE_T WINAPI GlobalSize(HGLOBAL memory);
 
 // Strings (the ANSI code page decides what a character is)
 int WINAPI lstrlenA(LPCSTR text);
@@ -189,7 +211,10 @@ LPSTR WINAPI lstrcpynA(LPSTR destination, LPCSTR source, int maxLength);
 LPSTR WINAPI lstrcatA(LPSTR destination, LPCSTR source);
 int WINAPI lstrcmpA(LPCSTR a, LPCSTR b);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
+// Formats as the system does: %c %d %i %u %x %X %s %S with flags, width and precision (no
+// '*', no floating point); writes at most 1024 bytes with the terminating zero.
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args);
 
 // Time
 void WINAPI GetSystemTime(LPSYSTEMTIME time);
@@ -204,4 +229,5 @@ void WINAPI Sleep(DWORD milliseconds);
 
 // Processes
 HANDLE WINAPI GetCurrentProcess();
+DWORD WINAPI GetCurrentProcessId();
 void WINAPI ExitProcess(UINT exitCode);

@@ -31,12 +31,21 @@
 #define LOCALE_IDEFAULTANSICODEPAGE 0x00001004
 #define LOCALE_SSHORTDATE 0x0000001F
 #define LOCALE_IDATE 0x00000021
+#define LOCALE_SABBREVCTRYNAME 0x00000007
+#define LOCALE_IDEFAULTCODEPAGE 0x0000000B
+#define LOCALE_SENGLANGUAGE 0x00001001
+#define LOCALE_NOUSEROVERRIDE 0x80000000
+
+#define MB_PRECOMPOSED 0x00000001
+#define MB_ERR_INVALID_CHARS 0x00000008
 
 LCID WINAPI GetUserDefaultLCID();
 LCID WINAPI GetSystemDefaultLCID();
 int WINAPI GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
 UINT WINAPI GetACP();
+UINT WINAPI GetOEMCP();
 BOOL WINAPI IsDBCSLeadByte(BYTE test);
+BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE test);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
                                LPWSTR wide, int wideLength);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength,

@@ -1,0 +1,203 @@
+// Drive letters: one link per letter in the prefix's dosdevices directory, as Wine keeps them,
+// and the drive types recorded beside them in the prefix file "veltrix-drives".
+#include "MachineState.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace host::detail {
+namespace {
+
+const char kDriveTypesFile[] = "veltrix-drives";
+
+const char* const kTypeNames[] = {"unknown", "norootdir", "removable", "fixed",
+                                  "remote",  "cdrom",     "ramdisk"};
+
+bool ParseRecordedType(const std::string& word, unsigned& type) {
+    for (unsigned i = 0; i < sizeof kTypeNames / sizeof kTypeNames[0]; ++i)
+        if (word == kTypeNames[i]) {
+            type = i;
+            return true;
+        }
+    if (word.size() == 1 && word[0] >= '0' && word[0] <= '6') {
+        type = static_cast<unsigned>(word[0] - '0');
+        return true;
+    }
+    return false;
+}
+
+char NormalLetter(char letter) {
+    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    return upper >= 'A' && upper <= 'Z' ? upper : 0;
+}
+
+bool SaveDriveTypes() {
+    Machine& machine = TheMachine();
+    std::string path = machine.prefix + "/" + kDriveTypesFile;
+    std::string temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << "# Drive types of the letters in dosdevices (unknown, norootdir, removable, "
+               "fixed, remote, cdrom, ramdisk)\n";
+        for (const auto& [letter, type] : machine.driveTypes)
+            out << static_cast<char>(std::tolower(letter)) << ": " << kTypeNames[type] << "\n";
+        if (!out.flush())
+            return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+} // namespace
+
+std::string DosDevicesDir() {
+    return TheMachine().prefix + "/dosdevices";
+}
+
+std::string LinkPathOf(char letter) {
+    return DosDevicesDir() + "/" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) + ":";
+}
+
+std::string DriveRootHost(char letter) {
+    letter = NormalLetter(letter);
+    if (!letter || TheMachine().prefix.empty())
+        return std::string();
+    char resolved[PATH_MAX];
+    if (!realpath(LinkPathOf(letter).c_str(), resolved))
+        return std::string();
+    struct stat info;
+    if (stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::string();
+    return resolved;
+}
+
+unsigned DriveType(char letter) {
+    letter = NormalLetter(letter);
+    if (!letter || !TheMachine().started)
+        return DRIVE_NO_ROOT_DIR;
+    struct stat info;
+    if (lstat(LinkPathOf(letter).c_str(), &info) != 0)
+        return DRIVE_NO_ROOT_DIR;
+    if (letter == 'C')
+        return DriveRootHost('C').empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
+    // A recorded drive keeps its type without a medium in it, as an empty floppy drive does.
+    auto recorded = TheMachine().driveTypes.find(letter);
+    if (recorded != TheMachine().driveTypes.end())
+        return recorded->second;
+    return DriveRootHost(letter).empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
+}
+
+void LoadDriveTypes() {
+    Machine& machine = TheMachine();
+    machine.driveTypes.clear();
+    std::ifstream in(machine.prefix + "/" + kDriveTypesFile);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string drive, typeName;
+        unsigned type = 0;
+        if (!(words >> drive >> typeName) || drive.size() != 2 || drive[1] != ':')
+            continue;
+        char letter = NormalLetter(drive[0]);
+        if (letter && letter != 'C' && ParseRecordedType(typeName, type))
+            machine.driveTypes[letter] = type;
+    }
+}
+
+bool RecordDriveType(char letter, unsigned type) {
+    letter = NormalLetter(letter);
+    if (!letter || letter == 'C' || type > DRIVE_RAMDISK)
+        return false;
+    TheMachine().driveTypes[letter] = type;
+    return SaveDriveTypes();
+}
+
+bool PointDriveLink(char letter, const std::string& target, std::string& error) {
+    std::string link = LinkPathOf(letter);
+    struct stat info;
+    if (lstat(link.c_str(), &info) == 0) {
+        if (!S_ISLNK(info.st_mode)) {
+            error = "cannot map drive " + std::string(1, letter) + ": " + link + " is not a link";
+            return false;
+        }
+    }
+    // Replace through a new link and a rename, so that the letter is never missing.
+    std::string temporary = link + ".new";
+    unlink(temporary.c_str());
+    if (symlink(target.c_str(), temporary.c_str()) != 0 ||
+        std::rename(temporary.c_str(), link.c_str()) != 0) {
+        error = "cannot map drive " + std::string(1, letter) + " to " + target;
+        unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace host::detail
+
+namespace host {
+
+bool MapDrive(char letter, const std::string& hostDir, unsigned type) {
+    letter = detail::NormalLetter(letter);
+    if (!MachineStarted() || !letter || letter == 'C' || type > DRIVE_RAMDISK || hostDir.empty())
+        return false;
+    std::error_code failure;
+    fs::path target = fs::absolute(hostDir, failure);
+    if (failure)
+        return false;
+    std::string error;
+    return detail::PointDriveLink(letter, target.lexically_normal().string(), error) &&
+           detail::RecordDriveType(letter, type);
+}
+
+bool InsertMedium(char driveLetter, const std::string& hostDir) {
+    char letter = detail::NormalLetter(driveLetter);
+    if (!MachineStarted() || !letter || letter == 'C')
+        return false;
+    std::error_code failure;
+    fs::path target = fs::canonical(hostDir, failure);
+    if (failure || !fs::is_directory(target, failure))
+        return false;
+    std::string error;
+    return detail::PointDriveLink(letter, target.string(), error);
+}
+
+} // namespace host
+
+using namespace host::detail;
+
+UINT WINAPI GetDriveTypeA(LPCSTR rootPath) {
+    std::string root;
+    if (!rootPath) {
+        const std::string& current = TheMachine().currentDir;
+        if (current.empty())
+            return DRIVE_NO_ROOT_DIR;
+        root = current.substr(0, 3);
+    } else {
+        root = rootPath;
+    }
+    bool wellFormed =
+        (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) &&
+        root[1] == ':' && std::isalpha(static_cast<unsigned char>(root[0]));
+    if (!wellFormed)
+        return DRIVE_UNKNOWN;
+    return DriveType(root[0]);
+}
+
+DWORD WINAPI GetLogicalDrives() {
+    DWORD drives = 0;
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (DriveType(letter) != DRIVE_NO_ROOT_DIR)
+            drives |= 1u << (letter - 'A');
+    return drives;
+}

@@ -1,0 +1,79 @@
+// What the running machine is, shared by the services of the native platform layer.
+#pragma once
+
+#include <host/Machine.h>
+#include <windows.h>
+
+#include <ctime>
+#include <map>
+#include <string>
+
+namespace host::detail {
+
+struct Machine {
+    bool started = false;
+    MachineOptions options;
+    std::string prefix; // absolute host path
+    int lockFd = -1;
+    std::string language = "ENU";
+    LCID lcid = 0x0409;
+    UINT codePage = 1252;
+    std::string currentDir;              // Windows form: "D:\" or "C:\DIR"
+    std::map<char, unsigned> driveTypes; // recorded types by upper-case letter
+};
+
+Machine& TheMachine();
+
+// The ANSI code page in force: the machine's, 1252 while no machine runs.
+UINT AnsiCodePage();
+bool IsLeadByte(UINT codePage, unsigned char byte);
+inline bool IsAnsiLeadByte(unsigned char byte) {
+    return IsLeadByte(AnsiCodePage(), byte);
+}
+
+// Strict conversions between a code page and UTF-8: FALSE when a character has no
+// counterpart, so that a name is never silently changed.
+bool ToUtf8(UINT codePage, const std::string& text, std::string& utf8);
+bool FromUtf8(UINT codePage, const std::string& utf8, std::string& text);
+
+// Locale facts (Nls.cpp).
+struct LocaleFacts {
+    const char* abbreviation;
+    LCID lcid;
+    const char* posixLanguage;  // "ja", "en", ...
+    const char* posixTerritory; // "" for any
+    UINT ansiCodePage;
+    UINT oemCodePage;
+    const char* dateOrder; // LOCALE_IDATE
+    const char* shortDate; // LOCALE_SSHORTDATE
+    const char* englishName;
+    const char* countryAbbreviation;
+};
+const LocaleFacts* FindLocaleByAbbreviation(const std::string& abbreviation);
+
+// Drive facts (Drives.cpp). Letters are upper case.
+std::string DosDevicesDir();
+// The real host directory of a drive's root; empty when the letter maps nowhere.
+std::string DriveRootHost(char letter);
+unsigned DriveType(char letter);
+std::string LinkPathOf(char letter);
+
+// FILETIME and host time (Time.cpp).
+FILETIME FileTimeFromHost(const timespec& time);
+timespec HostFromFileTime(const FILETIME& time);
+
+// Releases every handle of the files layer (Files).
+void CloseAllFileHandles();
+
+// Copies text with its terminating zero into buffer when it fits; returns what the Windows
+// string getters return: the length without the zero on success, else the size needed.
+DWORD CopyOut(const std::string& text, LPSTR buffer, DWORD size);
+
+} // namespace host::detail
+
+namespace host::detail {
+// Conversions between a code page (CP_ACP, CP_OEMCP, 932, 1252, CP_UTF8) and UTF-16.
+bool MultiByteToWide(UINT codePage, const std::string& text, std::u16string& wide);
+bool WideToMultiByte(UINT codePage, const std::u16string& wide, std::string& text);
+bool IsSupportedCodePage(UINT codePage);
+} // namespace host::detail

@@ -1,0 +1,68 @@
+// Windows paths of the emulated machine and the host paths they map to.
+//
+// A Windows path is made full against the emulated current directory, its "." and ".."
+// components are resolved by name (".." at a drive root stays at the root), and each component
+// is then looked up in the drive's host directory without regard to ASCII case, converted from
+// the ANSI code page to UTF-8. Nothing leaves a drive's root: a link inside a drive that
+// points outside it is refused.
+#pragma once
+
+#include <windows.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace host::detail {
+
+struct WindowsPath {
+    char drive = 0;                 // upper case
+    std::vector<std::string> parts; // ANSI components, without "." and ".."
+    bool trailingSeparator = false; // the path ended with a separator
+
+    bool IsRoot() const { return parts.empty(); }
+    // "C:\A\B", the root as "C:\"; withTrailing adds the separator the path was written with.
+    std::string Text(bool withTrailing = false) const;
+};
+
+enum class NameRule {
+    Strict,          // names of files that exist or are created: no wildcard, no bad character
+    WildcardsInLast, // a search pattern: '*' and '?' in the last component
+    Any              // only the form matters, as GetFullPathNameA takes it
+};
+
+// Makes a Windows path full and normal. 0 or the Windows error code.
+DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result);
+
+struct HostPath {
+    std::string host;      // the host path; for a missing last component, where it would be
+    bool exists = false;   // the last component exists
+    struct stat info = {}; // its status, links followed, when it exists
+    unsigned driveType = 0;
+    std::string root; // the drive's real root directory
+
+    bool IsDirectory() const { return exists && S_ISDIR(info.st_mode); }
+};
+
+// Looks the path up on the host: every component but the last must exist as a directory
+// (else ERROR_PATH_NOT_FOUND); the last one may be missing. 0 or the Windows error code.
+DWORD MapToHost(const WindowsPath& path, HostPath& result);
+// ParseWindowsPath and MapToHost together.
+DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result);
+
+// Finds a name in a host directory as Windows would: the exact UTF-8 name first, else any
+// entry whose name in the ANSI code page equals ansiName without regard to ASCII case.
+bool FindEntry(const std::string& directory, const std::string& ansiName,
+               const std::string& utf8Name, std::string& found);
+// Whether a host path (links resolved) lies inside root.
+bool IsInside(const std::string& root, const std::string& path);
+// ASCII-case-insensitive, double-byte aware equality of two ANSI names.
+bool SameName(const std::string& a, const std::string& b);
+// Whether a byte of an ANSI name is a character Windows refuses in file names.
+bool IsBadNameChar(unsigned char c);
+
+// The Windows error for a failed host call's errno.
+DWORD ErrorFromErrno(int error);
+
+} // namespace host::detail
