@@ -301,3 +301,15 @@ DWORD ErrorFromErrno(int error) {
 }
 
 } // namespace host::detail
+
+namespace host {
+
+std::string HostPathOf(const std::string& windowsPath) {
+    detail::WindowsPath parsed;
+    detail::HostPath path;
+    if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path) != 0)
+        return std::string();
+    return path.host;
+}
+
+} // namespace host
