@@ -4,7 +4,7 @@
 #include "CWnd.h"
 
 class CDialog : public CWnd {
-public:
+  public:
     CDialog();
     CDialog(UINT idTemplate, CWnd* parent = nullptr);
     ~CDialog() override;
@@ -29,8 +29,10 @@ public:
     void PrevDlgCtrl() const;
     void GotoDlgCtrl(CWnd* control);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // A modeless dialog takes the keyboard messages of its controls (Tab, Enter, Esc).
+    BOOL PreTranslateMessage(MSG* msg) override;
 
-protected:
+  protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;
 
@@ -38,4 +40,8 @@ protected:
     UINT m_nIDTemplate = 0;
     CWnd* m_pParentWnd = nullptr;
     BOOL m_bModal = FALSE;
+
+  private:
+    friend INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL m_bCreateRefused = FALSE; // OnCreate answered -1
 };

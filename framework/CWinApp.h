@@ -10,7 +10,7 @@ class CWnd;
 #define ID_HELP 0xE146
 
 class CWinApp : public CCmdTarget {
-public:
+  public:
     // Registers the object as the application (AfxGetApp). With no name, the name becomes
     // string 57344 of the program's resources, or the program's file name without that string.
     explicit CWinApp(LPCSTR appName = nullptr);
@@ -40,12 +40,16 @@ public:
     // The main window: destroying it ends the message loop.
     CWnd* m_pMainWnd = nullptr;
 
-protected:
+  protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;
 
-private:
+  private:
     CString m_strAppName;
+    int m_nQuitCode = 0; // the WM_QUIT that ended the loop: ExitInstance's result
+    COLORREF m_crDialogBk = RGB(192, 192, 192);
+    COLORREF m_crDialogText = RGB(0, 0, 0);
+    friend int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 };
 
 // The framework's entry: initialises the application object and runs it. Returns the

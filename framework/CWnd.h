@@ -8,7 +8,7 @@
 #include <windows.h>
 
 class CWnd : public CCmdTarget {
-public:
+  public:
     CWnd();
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
@@ -70,9 +70,30 @@ public:
     HFONT GetFont() const;
     int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK);
 
-protected:
+    // Called by the application's message loop before a message is dispatched, for the
+    // window the message is for and each of its parents; TRUE when the message was taken
+    // (a dialog's keyboard handling).
+    virtual BOOL PreTranslateMessage(MSG* msg);
+    // Deletes the temporary objects FromHandle made; the application's idle processing calls
+    // it, when no caller can still hold one.
+    static void DeleteTempMap();
+
+    // Default handling of the messages the map macros name, for handlers that pass a message
+    // on to their base class.
+    int OnCreate(LPCREATESTRUCTA cs);
+    void OnPaint();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    HCURSOR OnQueryDragIcon();
+
+  protected:
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;
 
     WNDPROC m_pfnSuper = nullptr; // the procedure a subclassed control had before
+
+  private:
+    friend LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window is being destroyed: forget the main window, detach, PostNcDestroy.
+    void OnWindowGone();
 };
