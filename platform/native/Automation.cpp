@@ -1,0 +1,436 @@
+#include <host/Automation.h>
+#include <host/Frontend.h>
+#include <host/Machine.h>
+#include <host/Transcript.h>
+
+#include "WindowScene.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+namespace host {
+namespace {
+
+using detail::ControlKind;
+using detail::Scene;
+using detail::SceneControl;
+
+struct AutomationState {
+    bool started = false;
+    AutomationOptions options;
+    std::vector<const Answer*> ordered; // answers used up one after the other
+    std::vector<const Answer*> always;  // answers that apply whenever they match
+    size_t next = 0;
+    bool fieldsTyped = false;
+    std::map<std::string, int> repeats; // window state and action -> times taken
+};
+
+AutomationState& State() {
+    static AutomationState state;
+    return state;
+}
+
+// The wParam of WM_COMMAND: the control's id and the notification code.
+WPARAM CommandParam(int id, WORD code) {
+    return static_cast<WPARAM>((static_cast<DWORD>(code) << 16) |
+                               (static_cast<DWORD>(id) & 0xFFFF));
+}
+
+bool Usable(const SceneControl* control) {
+    return control != nullptr && control->visible && control->enabled;
+}
+
+bool IsPushButton(const SceneControl* control) {
+    return control != nullptr && control->kind == ControlKind::PushButton;
+}
+
+std::string Label(const SceneControl& control) {
+    return detail::WithoutMnemonic(control.text);
+}
+
+bool ContainsText(const Scene& scene, const std::string& match) {
+    if (scene.caption.find(match) != std::string::npos)
+        return true;
+    for (const SceneControl& control : scene.controls) {
+        if (!control.visible)
+            continue;
+        if (control.text.find(match) != std::string::npos ||
+            detail::WithoutMnemonic(control.text).find(match) != std::string::npos ||
+            detail::ShownText(control).find(match) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+bool Matches(const Answer& answer, const Scene& scene) {
+    return answer.anyWindow || ContainsText(scene, answer.match);
+}
+
+// The button that accepting the dialog as proposed presses: its default button, else the
+// button that has the focus, else OK, else the only button it has (an exit button).
+const SceneControl* DefaultButton(const Scene& scene) {
+    HWND target = scene.Target();
+    LRESULT defId = SendMessageA(target, DM_GETDEFID, 0, 0);
+    if (HIWORD(defId) == DC_HASDEFID) {
+        const SceneControl* control = scene.Find(LOWORD(defId), target);
+        if (IsPushButton(control) && Usable(control))
+            return control;
+    }
+    for (const SceneControl& control : scene.controls) {
+        if (control.parent == target && IsPushButton(&control) && Usable(&control) &&
+            (control.style & 0x0F) == BS_DEFPUSHBUTTON)
+            return &control;
+    }
+    HWND focus = GetFocus();
+    const SceneControl* only = nullptr;
+    int usableButtons = 0;
+    for (const SceneControl& control : scene.controls) {
+        if (control.parent != target || !IsPushButton(&control) || !Usable(&control))
+            continue;
+        if (control.hWnd == focus)
+            return &control;
+        only = &control;
+        ++usableButtons;
+    }
+    const SceneControl* ok = scene.Find(IDOK, target);
+    if (IsPushButton(ok) && Usable(ok))
+        return ok;
+    return usableButtons == 1 ? only : nullptr;
+}
+
+const SceneControl* ButtonByLabel(const Scene& scene, const std::string& label) {
+    for (HWND parent : {scene.page, scene.top}) {
+        if (parent == nullptr)
+            continue;
+        for (const SceneControl& control : scene.controls) {
+            if (control.parent != parent || !control.visible)
+                continue;
+            if (control.kind != ControlKind::PushButton && control.kind != ControlKind::CheckBox &&
+                control.kind != ControlKind::RadioButton)
+                continue;
+            if (strcasecmp(Label(control).c_str(), label.c_str()) == 0 ||
+                strcasecmp(control.text.c_str(), label.c_str()) == 0)
+                return &control;
+        }
+    }
+    return nullptr;
+}
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// Types the --src and --dest values into the first dialog accepted that has their edits.
+void TypeFields(const Scene& scene) {
+    AutomationState& state = State();
+    if (state.fieldsTyped || state.options.fields.empty())
+        return;
+    HWND target = scene.Target();
+    bool present = false;
+    for (const auto& field : state.options.fields) {
+        const SceneControl* edit = scene.Find(field.first, target);
+        if (edit != nullptr && edit->kind == ControlKind::Edit)
+            present = true;
+    }
+    if (!present)
+        return;
+    state.fieldsTyped = true;
+    for (const auto& field : state.options.fields) {
+        const SceneControl* edit = scene.Find(field.first, target);
+        if (edit == nullptr || edit->kind != ControlKind::Edit || !Usable(edit))
+            continue;
+        SetWindowTextA(edit->hWnd, field.second.c_str());
+        NoteLine("action", "type " + std::to_string(field.first) + " " + Quoted(field.second));
+    }
+}
+
+// The disk rule (docs/automation.md): a dialog whose first line ends in the number of a
+// --disk, with one edit that holds a path on the medium's drive or on a removable or CD-ROM
+// drive, gets that disk put into the drive before it is accepted.
+void InsertAskedDisk(const Scene& scene) {
+    AutomationState& state = State();
+    if (state.options.disks.empty())
+        return;
+    HWND target = scene.Target();
+    const SceneControl* firstLine = nullptr;
+    const SceneControl* edit = nullptr;
+    int edits = 0;
+    for (const SceneControl& control : scene.controls) {
+        if (control.parent != target || !control.visible)
+            continue;
+        if (control.kind == ControlKind::Static && firstLine == nullptr &&
+            !detail::ShownText(control).empty())
+            firstLine = &control;
+        if (control.kind == ControlKind::Edit) {
+            edit = &control;
+            ++edits;
+        }
+    }
+    if (firstLine == nullptr || edits != 1)
+        return;
+    std::string line = firstLine->text;
+    size_t lineEnd = line.find_first_of("\r\n");
+    if (lineEnd != std::string::npos)
+        line.resize(lineEnd);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    size_t digits = line.size();
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(line[digits - 1])))
+        --digits;
+    if (digits == line.size() || line.size() - digits > 4)
+        return;
+    int disk = std::atoi(line.c_str() + digits);
+    auto found = state.options.disks.find(disk);
+    if (found == state.options.disks.end())
+        return;
+
+    char editText[MAX_PATH] = "";
+    GetWindowTextA(edit->hWnd, editText, sizeof editText);
+    if (!std::isalpha(static_cast<unsigned char>(editText[0])) || editText[1] != ':')
+        return;
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(editText[0])));
+    std::string media = MediaDirWindows();
+    bool mediaDrive =
+        !media.empty() && std::toupper(static_cast<unsigned char>(media[0])) == letter;
+    char root[4] = {letter, ':', '\\', '\0'};
+    UINT type = GetDriveTypeA(root);
+    if (!mediaDrive && type != DRIVE_REMOVABLE && type != DRIVE_CDROM)
+        return;
+    if (InsertMedium(letter, found->second)) {
+        NoteLine("action",
+                 "insert disk " + std::to_string(disk) + " into " + std::string(1, letter) +
+                     ": from " + found->second,
+                 true);
+    } else {
+        NoteLine("action",
+                 "could not insert disk " + std::to_string(disk) + " from " + found->second, true);
+    }
+}
+
+void Click(const SceneControl& button) {
+    PostMessageA(button.parent, WM_COMMAND, CommandParam(button.id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button.hWnd));
+}
+
+// Presses a button; accepting a dialog (its OK or default button) first types the fields
+// and puts in an asked-for disk.
+void Press(const Scene& scene, const SceneControl& button, bool accepting) {
+    if (accepting) {
+        TypeFields(scene);
+        InsertAskedDisk(scene);
+    }
+    NoteLine("action", "press " + std::to_string(button.id) + " (" + Label(button) + ")");
+    Click(button);
+}
+
+bool SelectItem(const SceneControl& control, const std::string& item, bool open,
+                std::string& problem) {
+    bool list = control.kind == ControlKind::ListBox;
+    if (!list && control.kind != ControlKind::ComboBox) {
+        problem = "control " + std::to_string(control.id) + " is not a list or combo box";
+        return false;
+    }
+    UINT findExact = list ? LB_FINDSTRINGEXACT : CB_FINDSTRINGEXACT;
+    UINT findPrefix = list ? LB_FINDSTRING : CB_FINDSTRING;
+    LPARAM text = reinterpret_cast<LPARAM>(item.c_str());
+    LRESULT index = SendMessageA(control.hWnd, findExact, static_cast<WPARAM>(-1), text);
+    if (index < 0)
+        index = SendMessageA(control.hWnd, findPrefix, static_cast<WPARAM>(-1), text);
+    if (index < 0) {
+        problem = "control " + std::to_string(control.id) + " has no item " + Quoted(item);
+        return false;
+    }
+    SendMessageA(control.hWnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    WORD code = list ? (open ? LBN_DBLCLK : LBN_SELCHANGE) : CBN_SELCHANGE;
+    NoteLine("action", std::string(open ? "open " : "select ") + std::to_string(control.id) + " " +
+                           Quoted(item));
+    PostMessageA(control.parent, WM_COMMAND, CommandParam(control.id, code),
+                 reinterpret_cast<LPARAM>(control.hWnd));
+    return true;
+}
+
+// Carries out an answer; FALSE with the reason when one of its actions cannot be done.
+bool PerformAnswer(const Scene& scene, const Answer& answer, std::string& problem) {
+    for (const AnswerAction& action : answer.actions) {
+        const SceneControl* control = nullptr;
+        switch (action.kind) {
+        case AnswerAction::Kind::Type:
+            control = scene.FindShown(action.id);
+            if (control == nullptr || control->kind != ControlKind::Edit) {
+                problem = "there is no edit " + std::to_string(action.id);
+                return false;
+            }
+            SetWindowTextA(control->hWnd, action.text.c_str());
+            NoteLine("action", "type " + std::to_string(action.id) + " " + Quoted(action.text));
+            break;
+        case AnswerAction::Kind::Press: {
+            if (action.id == 0 && action.text.empty())
+                control = DefaultButton(scene);
+            else if (!action.text.empty())
+                control = ButtonByLabel(scene, action.text);
+            else
+                control = scene.FindShown(action.id);
+            if (control == nullptr) {
+                problem =
+                    action.text.empty() && action.id == 0
+                        ? "the window has no default button"
+                        : "there is no button " + (action.text.empty() ? std::to_string(action.id)
+                                                                       : Quoted(action.text));
+                return false;
+            }
+            if (!Usable(control)) {
+                problem = "button " + std::to_string(control->id) + " is disabled";
+                return false;
+            }
+            bool accepting = (action.id == 0 && action.text.empty()) || control->id == IDOK;
+            Press(scene, *control, accepting);
+            break;
+        }
+        case AnswerAction::Kind::Select:
+        case AnswerAction::Kind::Open:
+            control = scene.FindShown(action.id);
+            if (control == nullptr) {
+                problem = "there is no list " + std::to_string(action.id);
+                return false;
+            }
+            if (!SelectItem(*control, action.text, action.kind == AnswerAction::Kind::Open,
+                            problem))
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+// A question that is not a message box and offers Yes and No: the overwrite question.
+const SceneControl* OverwriteAnswer(const Scene& scene) {
+    const AutomationState& state = State();
+    if (scene.messageBox || state.options.overwrite == OverwriteRule::Ask)
+        return nullptr;
+    const SceneControl* yes = scene.FindShown(IDYES);
+    const SceneControl* no = scene.FindShown(IDNO);
+    if (!IsPushButton(yes) || !IsPushButton(no))
+        return nullptr;
+    const SceneControl* answer = state.options.overwrite == OverwriteRule::Yes ? yes : no;
+    return Usable(answer) ? answer : nullptr;
+}
+
+// Counts the action on this window state; FALSE once it came back too often.
+bool CountRepeat(const std::string& description, const std::string& action) {
+    AutomationState& state = State();
+    int& count = state.repeats[description + "\n" + action];
+    ++count;
+    return count <= state.options.repeatLimit;
+}
+
+std::string Utf8(const std::string& ansi) {
+    if (!MachineStarted())
+        return ansi;
+    return AnsiToUtf8(ansi);
+}
+
+} // namespace
+
+void StartAutomation(const AutomationOptions& options) {
+    AutomationState& state = State();
+    state = AutomationState();
+    state.options = options;
+    for (const Answer& answer : state.options.answers)
+        (answer.always ? state.always : state.ordered).push_back(&answer);
+    state.started = true;
+}
+
+void StopAutomation() {
+    State() = AutomationState();
+}
+
+AutomationResult Act(std::string& reason) {
+    AutomationState& state = State();
+    HWND top = detail::ActiveTopWindow();
+    if (top == nullptr) {
+        reason = "the program waits, but shows no window";
+        NoteLine("stuck", reason, true);
+        return AutomationResult::NoAnswer;
+    }
+    NoteSettled();
+    Scene scene = detail::ReadScene(top);
+    std::string description = detail::DescribeScene(scene);
+
+    // The answers file first: the next answer in order, then the standing ones.
+    const Answer* answer = nullptr;
+    if (state.next < state.ordered.size() && Matches(*state.ordered[state.next], scene))
+        answer = state.ordered[state.next];
+    if (answer == nullptr) {
+        for (const Answer* candidate : state.always) {
+            if (Matches(*candidate, scene)) {
+                answer = candidate;
+                break;
+            }
+        }
+    }
+    if (answer != nullptr) {
+        std::string key = "answer " + std::to_string(answer->line);
+        if (!CountRepeat(description, key)) {
+            reason = "the answer on line " + std::to_string(answer->line) +
+                     " came back too often at: " + Utf8(description);
+            NoteLine("loop", reason, true);
+            return AutomationResult::Looping;
+        }
+        std::string problem;
+        if (!PerformAnswer(scene, *answer, problem)) {
+            reason = "the answer on line " + std::to_string(answer->line) + " does not fit (" +
+                     Utf8(problem) + ") at: " + Utf8(description);
+            NoteLine("stuck", reason, true);
+            return AutomationResult::NoAnswer;
+        }
+        if (!answer->always)
+            ++state.next;
+        return AutomationResult::Acted;
+    }
+
+    const SceneControl* button = OverwriteAnswer(scene);
+    bool accepting = false;
+    if (button == nullptr && state.options.silent) {
+        button = DefaultButton(scene);
+        accepting = true;
+    }
+    if (button != nullptr) {
+        if (!CountRepeat(description, "press " + std::to_string(button->id))) {
+            reason = "the same answer came back " + std::to_string(state.options.repeatLimit) +
+                     " times without progress at: " + Utf8(description);
+            NoteLine("loop", reason, true);
+            return AutomationResult::Looping;
+        }
+        Press(scene, *button, accepting);
+        return AutomationResult::Acted;
+    }
+
+    reason = "no answer for: " + Utf8(description);
+    if (state.next < state.ordered.size()) {
+        const Answer* expected = state.ordered[state.next];
+        reason +=
+            " (the answer on line " + std::to_string(expected->line) + " is for " +
+            (expected->anyWindow ? std::string("any window") : Quoted(Utf8(expected->match))) + ")";
+    }
+    NoteLine("stuck", reason, true);
+    return AutomationResult::NoAnswer;
+}
+
+bool ActOrStop() {
+    std::string reason;
+    if (Act(reason) == AutomationResult::Acted)
+        return true;
+    // An unattended run never waits for a person: release the machine and end as abandoned.
+    NoteLine("end", "status 1", true);
+    StopTranscript();
+    StopFrontend();
+    std::fprintf(stderr, "veltrix-setup: unattended run stopped: %s\n", reason.c_str());
+    std::fflush(stderr);
+    StopMachine();
+    std::fflush(stdout);
+    std::_Exit(1);
+}
+
+} // namespace host

@@ -1,0 +1,52 @@
+// The command line of the native program (see docs/automation.md and the README): which
+// machine to start, which front end, and what an unattended run answers.
+#pragma once
+
+#include <host/Frontend.h>
+#include <host/Machine.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace host {
+
+enum class OverwriteChoice { Ask, Yes, No };
+
+struct HostOptions {
+    MachineOptions machine;
+    std::map<int, std::string> disks; // --disk N=DIR: host directory of disk N
+    FrontendKind ui = FrontendKind::Tui;
+    bool silent = false;
+    bool srcGiven = false;
+    std::string src; // Windows path, as typed (UTF-8 on the command line)
+    bool destGiven = false;
+    std::string dest;
+    OverwriteChoice overwrite = OverwriteChoice::Yes;
+    std::string answersFile;
+    std::string transcriptFile; // empty: the default for the front end; "-": standard output
+
+    // An unattended run: the automation answers (silent, or with an answers file).
+    bool Unattended() const { return silent || !answersFile.empty(); }
+};
+
+enum class ParseOutcome { Run, Help, Error };
+
+// Parses the command line. Help: message holds the help text. Error: message says what is
+// wrong. interactiveTerminal tells whether standard input and output are terminals (the
+// default front end is tui then, headless otherwise).
+ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiveTerminal,
+                              HostOptions& options, std::string& message);
+
+// Exit statuses of the program besides the application's own 0 to 4.
+enum HostExitStatus {
+    kExitAbandoned = 1,     // also: an unattended run that had no answer
+    kExitUsage = 64,        // a bad command line
+    kExitDataError = 65,    // an answers file that cannot be parsed
+    kExitNoInput = 66,      // the medium, a disk directory or the answers file is missing
+    kExitUnavailable = 69,  // the front end cannot run (tui without a terminal)
+    kExitInternal = 70,     // the program ended in a way that has no status of its own
+    kExitCannotCreate = 73, // the prefix or the transcript file cannot be made or used
+};
+
+} // namespace host
