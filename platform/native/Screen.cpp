@@ -214,6 +214,9 @@ std::string CScreen::DumpWithColors() const {
         for (int column = 0; column < m_nColumns; ++column)
             dump += ColorLetter(At(column, row).background);
         dump += '\n';
+        for (int column = 0; column < m_nColumns; ++column)
+            dump += At(column, row).underline ? '_' : '.';
+        dump += '\n';
     }
     return dump;
 }

@@ -66,8 +66,9 @@ class CScreen {
     std::string RowText(int row) const;
     // All rows, each followed by "\n".
     std::string Dump() const;
-    // Each row as text, then a line of one letter per cell for the foreground colours and one
-    // for the background colours (see ColorLetter).
+    // Each row as four lines: its text, one letter per cell for the foreground colours, one
+    // for the background colours (see ColorLetter), and "_" for each underlined cell, "."
+    // for the others.
     std::string DumpWithColors() const;
 
   private:

@@ -31,8 +31,11 @@ void SetAutomation(std::function<bool()> act);
 // The whole screen as UTF-8 text: one line per row, each ending in "\n", trailing blanks of
 // each row trimmed.
 std::string DumpScreen();
-// The screen with colours, for tests and bug reports: each row as text, followed by a line
-// that gives each cell's foreground and background as two letters (see Screen.h).
+// The screen with colours, for tests and bug reports: four lines per row: its text, then
+// one letter per cell for the foreground colours, one for the background colours (the
+// nearest of the sixteen standard colours: k black, r maroon, g green, y olive, b navy,
+// m purple, c teal, w silver, K grey, R red, G lime, Y yellow, B blue, M fuchsia, C aqua,
+// W white), and "_" for each underlined cell, "." for the others.
 std::string DumpScreenWithColors();
 
 } // namespace host

@@ -1,0 +1,77 @@
+// Which front end runs, the automation, and the screen dumps.
+#include "FrontendInternal.h"
+#include "GdiInternal.h"
+#include "Screen.h"
+
+#include <host/Frontend.h>
+#include <host/Transcript.h>
+
+namespace host {
+namespace {
+
+struct FrontendState {
+    bool started = false;
+    FrontendKind kind = FrontendKind::Headless;
+    std::function<bool()> automation;
+};
+
+FrontendState& State() {
+    static FrontendState state;
+    return state;
+}
+
+} // namespace
+
+bool StartFrontend(FrontendKind kind, std::string& error) {
+    FrontendState& state = State();
+    if (state.started)
+        StopFrontend();
+    if (kind == FrontendKind::Tui) {
+        if (!frontend::StartTui(error))
+            return false;
+    } else {
+        gdi::CScreen::Get().Resize(80, 25, GetSysColor(COLOR_BACKGROUND));
+    }
+    state.kind = kind;
+    state.started = true;
+    return true;
+}
+
+void StopFrontend() {
+    FrontendState& state = State();
+    if (state.started && state.kind == FrontendKind::Tui)
+        frontend::StopTui();
+    state.started = false;
+}
+
+bool FrontendStarted() {
+    return State().started;
+}
+
+bool WaitForInput() {
+    FrontendState& state = State();
+    bool terminal = state.started && state.kind == FrontendKind::Tui;
+    if (terminal)
+        frontend::PresentTui();
+    NoteSettled();
+    // Copy the automation: it may replace itself while it acts.
+    if (std::function<bool()> act = state.automation)
+        return act();
+    if (terminal)
+        return frontend::ReadTuiInput();
+    return false;
+}
+
+void SetAutomation(std::function<bool()> act) {
+    State().automation = std::move(act);
+}
+
+std::string DumpScreen() {
+    return gdi::CScreen::Get().Dump();
+}
+
+std::string DumpScreenWithColors() {
+    return gdi::CScreen::Get().DumpWithColors();
+}
+
+} // namespace host

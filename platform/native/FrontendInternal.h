@@ -1,0 +1,16 @@
+// The parts of the front ends behind host/Frontend.h.
+#pragma once
+
+#include <string>
+
+namespace host::frontend {
+
+// The terminal front end (Tui.cpp).
+bool StartTui(std::string& error);
+void StopTui();
+// Shows what changed on the screen since it was last shown.
+void PresentTui();
+// Reads the terminal until a key or a click became input; FALSE when the terminal went away.
+bool ReadTuiInput();
+
+} // namespace host::frontend

@@ -1,0 +1,312 @@
+// The terminal front end: shows the screen of cells with curses and turns keys and clicks into
+// input for the window system.
+#define NCURSES_WIDECHAR 1
+#include "FrontendInternal.h"
+#include "GdiInternal.h"
+#include "MachineState.h"
+#include "Screen.h"
+#include "TuiColors.h"
+#include "TuiKeys.h"
+
+#include <curses.h>
+
+#include <langinfo.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <map>
+
+namespace host::frontend {
+namespace {
+
+constexpr int kEscapeDelayMs = 25;
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+struct TuiState {
+    bool running = false;
+    SCREEN* screen = nullptr;
+    std::string savedLocale;
+    uint64_t presented = ~uint64_t(0);
+    bool forceRedraw = true;
+    CColorPairs colors;
+    std::map<uint32_t, wchar_t> characters; // converted cells, by code page and bytes
+    UINT charactersCodePage = 0;
+    struct sigaction savedActions[sizeof kSignals / sizeof kSignals[0]];
+};
+
+TuiState& State() {
+    static TuiState state;
+    return state;
+}
+
+volatile sig_atomic_t g_bCursesActive = 0;
+
+void OnSignal(int signal) {
+    // Give the terminal back before the signal ends the program the usual way.
+    if (g_bCursesActive) {
+        g_bCursesActive = 0;
+        endwin();
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void RestoreAtExit() {
+    if (State().running)
+        StopTui();
+}
+
+bool DecodeUtf8(const std::string& utf8, wchar_t& out) {
+    if (utf8.empty())
+        return false;
+    std::mbstate_t mb{};
+    wchar_t wide = 0;
+    size_t used = std::mbrtowc(&wide, utf8.data(), utf8.size(), &mb);
+    if (used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2) || used != utf8.size())
+        return false;
+    out = wide;
+    return true;
+}
+
+// The wide character of a cell of the code page, converted once.
+wchar_t CharacterOf(const gdi::Cell& cell) {
+    TuiState& state = State();
+    UINT codePage = host::detail::AnsiCodePage();
+    if (codePage != state.charactersCodePage) {
+        state.characters.clear();
+        state.charactersCodePage = codePage;
+    }
+    uint32_t key = cell.bytes[0] | (cell.kind == gdi::CellKind::Lead ? cell.bytes[1] << 8 : 0) |
+                   (cell.kind == gdi::CellKind::Lead ? 0x10000u : 0);
+    auto found = state.characters.find(key);
+    if (found != state.characters.end())
+        return found->second;
+    wchar_t wide = L'?';
+    if (!DecodeUtf8(gdi::CellText(cell), wide))
+        wide = L'?';
+    state.characters[key] = wide;
+    return wide;
+}
+
+// Line drawing the terminal cannot show one cell wide becomes plain ASCII.
+wchar_t Fallback(char32_t glyph) {
+    switch (glyph) {
+    case U'\u2500':
+        return L'-';
+    case U'\u2502':
+        return L'|';
+    case U'\u2580':
+    case U'\u2584':
+        return L' ';
+    default:
+        return L'+';
+    }
+}
+
+void PutCell(int row, int column, wchar_t wide, COLORREF foreground, COLORREF background,
+             bool underline) {
+    wchar_t text[2] = {wide, L'\0'};
+    attr_t attributes = A_NORMAL;
+    short pair = State().colors.PairFor(foreground, background, attributes);
+    if (underline)
+        attributes |= A_UNDERLINE;
+    cchar_t cell;
+    setcchar(&cell, text, attributes, pair, nullptr);
+    mvadd_wch(row, column, &cell);
+}
+
+} // namespace
+
+bool StartTui(std::string& error) {
+    TuiState& state = State();
+    if (state.running)
+        return true;
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        error = "the terminal interface needs a terminal on standard input and output "
+                "(use --ui headless)";
+        return false;
+    }
+    // The terminal speaks UTF-8; the installer's own text stays in its code page.
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    state.savedLocale = current ? current : "C";
+    std::setlocale(LC_CTYPE, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+
+    set_escdelay(kEscapeDelayMs);
+    state.screen = newterm(nullptr, stdout, stdin);
+    if (!state.screen) {
+        std::setlocale(LC_CTYPE, state.savedLocale.c_str());
+        const char* term = std::getenv("TERM");
+        error = std::string("the terminal \"") + (term ? term : "") + "\" cannot be used";
+        return false;
+    }
+    set_term(state.screen);
+    g_bCursesActive = 1;
+    cbreak();
+    noecho();
+    nonl();
+    intrflush(stdscr, FALSE);
+    keypad(stdscr, TRUE);
+    meta(stdscr, TRUE);
+    curs_set(0);
+    mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
+    mouseinterval(0);
+    state.colors.Start();
+
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(kSignals[i], &action, &state.savedActions[i]);
+    }
+    static bool exitHandler = false;
+    if (!exitHandler) {
+        std::atexit(RestoreAtExit);
+        exitHandler = true;
+    }
+
+    int rows = 0, columns = 0;
+    getmaxyx(stdscr, rows, columns);
+    gdi::CScreen::Get().Resize(columns < 80 ? 80 : columns, rows < 25 ? 25 : rows,
+                               GetSysColor(COLOR_BACKGROUND));
+    state.running = true;
+    state.forceRedraw = true;
+    return true;
+}
+
+void StopTui() {
+    TuiState& state = State();
+    if (!state.running)
+        return;
+    state.running = false;
+    for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
+        sigaction(kSignals[i], &state.savedActions[i], nullptr);
+    g_bCursesActive = 0;
+    curs_set(1);
+    endwin();
+    delscreen(state.screen);
+    state.screen = nullptr;
+    state.colors = CColorPairs();
+    std::setlocale(LC_CTYPE, state.savedLocale.c_str());
+}
+
+void PresentTui() {
+    TuiState& state = State();
+    const gdi::CScreen& screen = gdi::CScreen::Get();
+    if (!state.running || (!state.forceRedraw && state.presented == screen.Generation()))
+        return;
+    int rows = 0, columns = 0;
+    getmaxyx(stdscr, rows, columns);
+    if (rows > screen.Rows())
+        rows = screen.Rows();
+    if (columns > screen.Columns())
+        columns = screen.Columns();
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const gdi::Cell& cell = screen.At(column, row);
+            wchar_t wide = L' ';
+            switch (cell.kind) {
+            case gdi::CellKind::Glyph:
+                wide = wcwidth(static_cast<wchar_t>(cell.glyph)) == 1
+                           ? static_cast<wchar_t>(cell.glyph)
+                           : Fallback(cell.glyph);
+                break;
+            case gdi::CellKind::Lead:
+                wide = CharacterOf(cell);
+                if (wcwidth(wide) == 2 && column + 1 < columns) {
+                    PutCell(row, column, wide, cell.foreground, cell.background, cell.underline);
+                    ++column;
+                    continue;
+                }
+                // The terminal shows this one narrow (or cannot show it): keep the columns.
+                if (wcwidth(wide) != 1)
+                    wide = L'?';
+                break;
+            case gdi::CellKind::Trail:
+                wide = L' ';
+                break;
+            case gdi::CellKind::Single:
+                wide =
+                    cell.bytes[0] < 0x80 ? static_cast<wchar_t>(cell.bytes[0]) : CharacterOf(cell);
+                if (wcwidth(wide) != 1)
+                    wide = L'?';
+                break;
+            }
+            PutCell(row, column, wide, cell.foreground, cell.background, cell.underline);
+        }
+    }
+    if (screen.CaretShown() && screen.CaretRow() < rows && screen.CaretColumn() < columns &&
+        screen.CaretRow() >= 0 && screen.CaretColumn() >= 0) {
+        move(screen.CaretRow(), screen.CaretColumn());
+        curs_set(1);
+    } else {
+        curs_set(0);
+    }
+    if (state.forceRedraw)
+        clearok(curscr, TRUE);
+    refresh();
+    state.presented = screen.Generation();
+    state.forceRedraw = false;
+}
+
+bool ReadTuiInput() {
+    TuiState& state = State();
+    if (!state.running)
+        return false;
+    int failures = 0;
+    while (true) {
+        PresentTui();
+        wint_t key = 0;
+        int result = get_wch(&key);
+        if (result == ERR) {
+            if (errno == EINTR)
+                continue;
+            // A terminal that hung up reads as an endless stream of errors.
+            pollfd input{STDIN_FILENO, POLLIN, 0};
+            if (poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                return false;
+            if (++failures > 100)
+                return false;
+            continue;
+        }
+        failures = 0;
+        bool functionKey = result == KEY_CODE_YES;
+        if (functionKey && key == KEY_RESIZE) {
+            state.forceRedraw = true;
+            continue;
+        }
+        if (functionKey && key == KEY_MOUSE) {
+            MEVENT event;
+            if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
+                PostCellClick(event.x, event.y);
+                return true;
+            }
+            continue;
+        }
+        bool alt = false;
+        if (!functionKey && key == 27) {
+            // Escape and a key at once is how terminals send Alt with that key.
+            timeout(kEscapeDelayMs);
+            wint_t next = 0;
+            int nextResult = get_wch(&next);
+            timeout(-1);
+            if (nextResult != ERR && !(nextResult == OK && next == 27)) {
+                alt = true;
+                functionKey = nextResult == KEY_CODE_YES;
+                key = next;
+            }
+        }
+        KeyInput input = TranslateKey(functionKey, static_cast<unsigned>(key), alt);
+        if (PostKeyInput(input))
+            return true;
+    }
+}
+
+} // namespace host::frontend

@@ -1,0 +1,160 @@
+#define NCURSES_WIDECHAR 1
+#include "TuiKeys.h"
+
+#include "GdiInternal.h"
+
+#include <host/Input.h>
+#include <host/Machine.h>
+
+#include <curses.h>
+
+namespace host::frontend {
+namespace {
+
+KeyInput Key(UINT virtualKey, bool shift = false, bool control = false, bool alt = false) {
+    KeyInput input;
+    input.kind = KeyInput::Kind::Key;
+    input.virtualKey = virtualKey;
+    input.shift = shift;
+    input.control = control;
+    input.alt = alt;
+    return input;
+}
+
+std::string Utf8Of(unsigned c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+KeyInput FunctionKey(unsigned key) {
+    switch (key) {
+    case KEY_BTAB:
+        return Key(VK_TAB, true);
+    case KEY_UP:
+        return Key(VK_UP);
+    case KEY_DOWN:
+        return Key(VK_DOWN);
+    case KEY_LEFT:
+        return Key(VK_LEFT);
+    case KEY_RIGHT:
+        return Key(VK_RIGHT);
+    case KEY_SLEFT:
+        return Key(VK_LEFT, true);
+    case KEY_SRIGHT:
+        return Key(VK_RIGHT, true);
+    case KEY_HOME:
+        return Key(VK_HOME);
+    case KEY_END:
+        return Key(VK_END);
+    case KEY_SHOME:
+        return Key(VK_HOME, true);
+    case KEY_SEND:
+        return Key(VK_END, true);
+    case KEY_PPAGE:
+        return Key(VK_PRIOR);
+    case KEY_NPAGE:
+        return Key(VK_NEXT);
+    case KEY_IC:
+        return Key(VK_INSERT);
+    case KEY_DC:
+        return Key(VK_DELETE);
+    case KEY_BACKSPACE:
+        return Key(VK_BACK);
+    case KEY_ENTER:
+        return Key(VK_RETURN);
+    default:
+        break;
+    }
+    if (key >= static_cast<unsigned>(KEY_F(1)) && key <= static_cast<unsigned>(KEY_F(12)))
+        return Key(VK_F1 + (key - KEY_F(1)));
+    return KeyInput{};
+}
+
+} // namespace
+
+KeyInput TranslateKey(bool functionKey, unsigned key, bool alt) {
+    if (functionKey) {
+        KeyInput input = FunctionKey(key);
+        input.alt = input.alt || alt;
+        return input;
+    }
+    switch (key) {
+    case '\t':
+        return Key(VK_TAB, false, false, alt);
+    case '\r':
+    case '\n':
+        return Key(VK_RETURN, false, false, alt);
+    case 27:
+        return Key(VK_ESCAPE);
+    case 8:
+    case 127:
+        return Key(VK_BACK, false, false, alt);
+    default:
+        break;
+    }
+    if (key >= 1 && key <= 26)
+        return Key('A' + key - 1, false, true, alt);
+    if (key < 0x20 || key == 0x7F || (key >= 0x80 && key < 0xA0) || key > 0x10FFFF ||
+        (key >= 0xD800 && key <= 0xDFFF))
+        return KeyInput{};
+    if (alt) {
+        // Alt with a letter or digit is a mnemonic: the key of that letter.
+        if (key >= 'a' && key <= 'z')
+            return Key('A' + (key - 'a'), false, false, true);
+        if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+            return Key(key, key >= 'A' && key <= 'Z', false, true);
+        return KeyInput{};
+    }
+    // Keys of their own: what TranslateMessage makes of them is the character typed.
+    if (key == ' ')
+        return Key(VK_SPACE);
+    if (key >= 'a' && key <= 'z')
+        return Key('A' + (key - 'a'));
+    if (key >= 'A' && key <= 'Z')
+        return Key(key, true);
+    if (key >= '0' && key <= '9')
+        return Key(key);
+    KeyInput input;
+    input.text = Utf8ToAnsi(Utf8Of(key));
+    // A character the code page lacks would arrive as a question mark the user never typed.
+    if (input.text.empty() || (input.text == "?" && key != '?'))
+        return KeyInput{};
+    input.kind = KeyInput::Kind::Character;
+    return input;
+}
+
+bool PostKeyInput(const KeyInput& input) {
+    switch (input.kind) {
+    case KeyInput::Kind::Key:
+        PostKeyDown(input.virtualKey, input.shift, input.alt, input.control);
+        return true;
+    case KeyInput::Kind::Character:
+        PostText(input.text);
+        return true;
+    case KeyInput::Kind::None:
+        break;
+    }
+    return false;
+}
+
+void PostCellClick(int column, int row) {
+    PostMouseClick(column * gdi::kCellWidth + gdi::kCellWidth / 2,
+                   row * gdi::kCellHeight + gdi::kCellHeight / 2);
+}
+
+} // namespace host::frontend
