@@ -1,0 +1,21 @@
+// The registry of the emulated machine, kept in the prefix's system.reg (HKEY_LOCAL_MACHINE,
+// with HKEY_CLASSES_ROOT under Software\Classes), user.reg (HKEY_CURRENT_USER) and userdef.reg
+// (HKEY_USERS\.Default). The registry API loads it on first use; changes reach the files when a
+// key handle that changed something is closed and when the machine stops.
+#pragma once
+
+namespace host {
+
+// Reads the prefix's registry files now, giving a new prefix the keys of a freshly installed
+// system and a Windows 95 machine its version-warning key. Needs a started machine.
+void LoadRegistry();
+
+// Writes every changed registry file. FALSE when one could not be written (it is then left as
+// it was, and the change stays in memory for the next attempt).
+bool FlushRegistry();
+
+// Writes back and forgets the loaded registry; every open key handle becomes invalid. The
+// machine calls it when it stops.
+void UnloadRegistry();
+
+} // namespace host

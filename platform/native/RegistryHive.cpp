@@ -1,0 +1,154 @@
+#include "RegistryHive.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace host::detail {
+
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, int& error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
+    std::string temp = path + ".new-XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    auto fail = [&](int code) {
+        error = std::strerror(code);
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temp.c_str());
+        return false;
+    };
+    // The new file takes the old one's permissions, or those of a file made the usual way.
+    struct stat old {};
+    mode_t mode = 0644;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return fail(errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return fail(wrote < 0 ? errno : ENOSPC);
+        done += static_cast<size_t>(wrote);
+    }
+    if (::fsync(fd) != 0)
+        return fail(errno);
+    int closeResult = ::close(fd);
+    fd = -1;
+    if (closeResult != 0)
+        return fail(errno);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return fail(errno);
+    // The rename itself must reach the disk before the old contents are gone for good.
+    int dirFd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+RegHive::RegHive(std::string hostPath, std::string relativeTo, RegName rootName)
+    : m_hostPath(std::move(hostPath)), m_root(std::make_shared<RegKey>()) {
+    m_header.relativeTo = std::move(relativeTo);
+    m_root->name = std::move(rootName);
+    m_root->hive = this;
+}
+
+void RegHive::Load() {
+    std::string bytes;
+    int error = 0;
+    if (!ReadWholeFile(m_hostPath, bytes, error)) {
+        if (error == ENOENT) {
+            m_bNew = true;
+            m_root->modified = RegNow();
+            return;
+        }
+        m_bDamaged = true;
+        std::fprintf(stderr,
+                     "The registry file %s cannot be read (%s): its keys are unavailable and the "
+                     "file is left as it is.\n",
+                     m_hostPath.c_str(), std::strerror(error));
+        return;
+    }
+    RegFileHeader header;
+    int line = 0;
+    std::string reason;
+    if (!ParseRegistryFile(bytes, *m_root, header, line, reason)) {
+        m_bDamaged = true;
+        m_root->subkeys.clear();
+        m_root->values.clear();
+        std::fprintf(stderr,
+                     "The registry file %s is damaged at line %d (%s): its keys are unavailable "
+                     "and the file is left as it is.\n",
+                     m_hostPath.c_str(), line, reason.c_str());
+        return;
+    }
+    // The header keeps the root path we write; what the file had for its machine kind stays.
+    m_header.arch = header.arch.empty() ? "win32" : header.arch;
+}
+
+bool RegHive::Save() {
+    if (m_bDamaged || !m_bDirty)
+        return !m_bDamaged;
+    std::string error;
+    if (!ReplaceFileAtomically(m_hostPath, FormatRegistryFile(*m_root, m_header), error)) {
+        std::fprintf(stderr, "The registry file %s could not be written (%s); it is unchanged.\n",
+                     m_hostPath.c_str(), error.c_str());
+        return false;
+    }
+    m_bDirty = false;
+    m_bNew = false;
+    return true;
+}
+
+} // namespace host::detail
