@@ -132,9 +132,10 @@ bool TranscriptStarted() {
 }
 
 void NoteMessageBox(LPCSTR text, LPCSTR caption, UINT type, int result) {
-    (void)type;
     std::string line = Flatten(caption ? caption : "") + " | " + Flatten(text ? text : "");
-    WriteLine("message", ToUtf8(line) + " -> " + ButtonName(result));
+    char typeText[16];
+    std::snprintf(typeText, sizeof typeText, " (0x%X)", type);
+    WriteLine("message", ToUtf8(line) + " -> " + ButtonName(result) + typeText);
     // Whatever shows after the box is recorded anew, even if it looks as before.
     State().lastDescription.clear();
     State().lastTop = nullptr;
