@@ -1,0 +1,5 @@
+#include "pages/AboutDialog.h"
+
+#include "resources/resource.h"
+
+CAboutDialog::CAboutDialog() : CDialog(IDD_ABOUTBOX, nullptr) {}
