@@ -1,0 +1,55 @@
+#include "TestMedia.h"
+
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        if (c == '\'')
+            result += "'\\''";
+        else
+            result += c;
+    }
+    return result + "'";
+}
+
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+} // namespace
+
+bool MakeCompressedFile(const std::string& source, const std::string& destination) {
+    std::string script = std::string(VELTRIX_SOURCE_DIR) + "/examples/make-szdd.sh";
+    return run(quoted(script) + " " + quoted(source) + " " + quoted(destination));
+}
+
+bool MakeVersionDll(const std::string& destination, int major, int minor, int build,
+                    int revision) {
+    TempDir work;
+    std::string version = std::to_string(major) + "," + std::to_string(minor) + "," +
+                          std::to_string(build) + "," + std::to_string(revision);
+    std::string rc = "1 VERSIONINFO\nFILEVERSION " + version + "\nPRODUCTVERSION " + version +
+                     "\nBEGIN\n BLOCK \"VarFileInfo\"\n BEGIN\n  VALUE \"Translation\", 0x411, "
+                     "1200\n END\nEND\n";
+    if (!WriteHostFile(work / "v.rc", rc))
+        return false;
+    return run("i686-w64-mingw32-windres --preprocessor=cpp --preprocessor-arg=-P -i " +
+               quoted(work / "v.rc") + " -O coff -o " + quoted(work / "v.o")) &&
+           run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " + quoted(destination) +
+               " " + quoted(work / "v.o"));
+}
+
+bool SetHostFileTime(const std::string& path, long long seconds) {
+    struct utimbuf times;
+    times.actime = static_cast<time_t>(seconds);
+    times.modtime = static_cast<time_t>(seconds);
+    return utime(path.c_str(), &times) == 0;
+}
