@@ -2,86 +2,16 @@
 // part and the rest as two ExtTextOutA calls with complementary clip rectangles, each filling
 // its part and drawing the same centred percentage. These tests make exactly those calls on
 // a control of 202 x 13 dialog units (404 x 26 pixels) and read back the cells.
+#include "ProgressBarPainter.h"
 #include "ScreenFixture.h"
+#include "TestWindows.h"
 
-#include <cstdio>
-#include <cstring>
+using namespace progress;
 
 namespace {
 
-// What the bar measures once, when its range is set.
-struct BarGeometry {
-    RECT client{};
-    RECT bar{};
-    int barWidth = 0;
-    int textX = 0;
-    int textY = 0;
-};
-
-BarGeometry Measure(HDC hdc, const RECT& client, HFONT font) {
-    BarGeometry geometry;
-    HGDIOBJ oldFont = font ? SelectObject(hdc, font) : nullptr;
-    LOGBRUSH hollow{BS_NULL, 0, 0};
-    HBRUSH brush = CreateBrushIndirect(&hollow);
-    HGDIOBJ oldBrush = SelectObject(hdc, brush);
-    geometry.client = client;
-    geometry.bar = RECT{client.left + 3, client.top + 3, client.right - 3, client.bottom - 3};
-    geometry.barWidth = client.right - client.left - 6;
-    SIZE extent{};
-    GetTextExtentPointA(hdc, "100%", 4, &extent);
-    geometry.textY = geometry.bar.top + (geometry.bar.bottom - geometry.bar.top - extent.cy) / 2;
-    geometry.textX = geometry.bar.left + geometry.barWidth / 2;
-    SelectObject(hdc, oldBrush);
-    if (font)
-        SelectObject(hdc, oldFont);
-    DeleteObject(brush);
-    return geometry;
-}
-
-void Draw(HDC hdc, const BarGeometry& geometry, int percent, HFONT font) {
-    HGDIOBJ oldFont = font ? SelectObject(hdc, font) : nullptr;
-    LOGBRUSH hollow{BS_NULL, 0, 0};
-    HBRUSH brush = CreateBrushIndirect(&hollow);
-    HGDIOBJ oldBrush = SelectObject(hdc, brush);
-    COLORREF oldBack = SetBkColor(hdc, GetSysColor(COLOR_WINDOW));
-    COLORREF oldText = SetTextColor(hdc, 0x00FF0000);
-    char text[32];
-    std::snprintf(text, sizeof text, "%d %%", percent);
-    int length = static_cast<int>(std::strlen(text));
-
-    RECT done{geometry.bar.left, geometry.bar.top,
-              geometry.bar.left + geometry.barWidth * percent / 100, geometry.bar.bottom};
-    COLORREF back = GetBkColor(hdc);
-    SetBkColor(hdc, SetTextColor(hdc, back));
-    SetTextAlign(hdc, TA_CENTER | TA_TOP);
-    ExtTextOutA(hdc, geometry.textX, geometry.textY, ETO_CLIPPED | ETO_OPAQUE, &done, text,
-                static_cast<UINT>(length), nullptr);
-
-    RECT rest{done.right, geometry.bar.top, geometry.bar.right, geometry.bar.bottom};
-    back = GetBkColor(hdc);
-    SetBkColor(hdc, SetTextColor(hdc, back));
-    ExtTextOutA(hdc, geometry.textX, geometry.textY, ETO_CLIPPED | ETO_OPAQUE, &rest, text,
-                static_cast<UINT>(length), nullptr);
-
-    SetBkColor(hdc, oldBack);
-    SetTextColor(hdc, oldText);
-    SelectObject(hdc, oldBrush);
-    if (font)
-        SelectObject(hdc, oldFont);
-    DeleteObject(brush);
-}
-
-void Paint(HDC hdc, const BarGeometry& geometry, int percent, HFONT font) {
-    RECT edge = geometry.client;
-    DrawEdge(hdc, &edge, EDGE_SUNKEN, BF_RECT);
-    Draw(hdc, geometry, percent, font);
-}
-
 // The control where the main window puts it: the window's client area at pixel (64, 64) of
 // the screen, the control at dialog units (27, 77), i.e. pixels (54, 154) inside it.
-constexpr int kControlX = 64 + 54;
-constexpr int kControlY = 64 + 154;
-
 class ProgressBarTest : public ScreenTest {
   protected:
     void SetUp() override {
@@ -179,4 +109,28 @@ TEST_F(ProgressBarTest, DrawingWithoutThePaintKeepsTheEdge) {
     // A step draws straight into the control without the edge; the edge stays.
     Draw(m_hdc, m_geometry, 33, m_font);
     ExpectBar(33, 32, "33 %", 38);
+}
+
+TEST_F(ProgressBarTest, DrawnThroughTheControlsOwnDeviceContext) {
+    // The main window's client area at (64, 64), the control at (54, 154) inside it.
+    HWND main = testwindows::MakeTopLevel(64, 64, 512, 258);
+    ASSERT_NE(main, nullptr);
+    HWND control = testwindows::MakeChild(main, 54, 154, 404, 26);
+    ASSERT_NE(control, nullptr);
+    testwindows::PaintPending();
+    HDC hdc = GetDC(control);
+    ASSERT_NE(hdc, nullptr);
+    RECT client{};
+    GetClientRect(control, &client);
+    BarGeometry geometry = Measure(hdc, client, m_font);
+    EXPECT_EQ(geometry.barWidth, 398);
+    Paint(hdc, geometry, 50, m_font);
+    ReleaseDC(control, hdc);
+    std::string row14 = Row(14);
+    EXPECT_NE(row14.find("┌"), std::string::npos);
+    EXPECT_EQ(Foregrounds(38, 4, 14), "WWBB");
+    EXPECT_EQ(Backgrounds(38, 4, 14), "BBWW");
+    EXPECT_EQ(Backgrounds(16, 1, 15), "B");
+    EXPECT_EQ(Backgrounds(64, 1, 15), "W");
+    DestroyWindow(main);
 }
