@@ -4,6 +4,10 @@
 
 #include "types.h"
 
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKELRESULT(l, h) ((LRESULT)(DWORD)MAKELONG(l, h))
+
 // ---------------------------------------------------------------------------------------------
 // Procedures and records
 
@@ -1030,8 +1034,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 BOOL WINAPI GetClassInfoA(HINSTANCE instance, LPCSTR className, LPWNDCLASSA wndClass);
 int WINAPI GetClassNameA(HWND hWnd, LPSTR className, int maxCount);
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 #define CreateWindowA(className, windowName, style, x, y, width, height, parent, menu, instance,   \
                       param)                                                                       \
@@ -1039,8 +1043,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                     param)
 BOOL WINAPI DestroyWindow(HWND hWnd);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hWnd, UINT message, WPARAM wParam,
-                               LPARAM lParam);
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 LONG WINAPI GetWindowLongA(HWND hWnd, int index);
 LONG WINAPI SetWindowLongA(HWND hWnd, int index, LONG newLong);
@@ -1071,8 +1074,7 @@ BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int maxCount);
 BOOL WINAPI SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
 UINT WINAPI GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned);
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
-                                   LPARAM lParam);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
 
@@ -1153,8 +1155,7 @@ HMENU WINAPI CreateMenu();
 HMENU WINAPI CreatePopupMenu();
 BOOL WINAPI DestroyMenu(HMENU menu);
 BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem);
-BOOL WINAPI InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem,
-                        LPCSTR newItem);
+BOOL WINAPI InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCSTR newItem);
 BOOL WINAPI DeleteMenu(HMENU menu, UINT position, UINT flags);
 BOOL WINAPI RemoveMenu(HMENU menu, UINT position, UINT flags);
 int WINAPI GetMenuItemCount(HMENU menu);
@@ -1170,7 +1171,8 @@ HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND par
                                DLGPROC dialogProc, LPARAM initParam);
 HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialogTemplate,
                                        HWND parent, DLGPROC dialogProc, LPARAM initParam);
-#define CreateDialogA(instance, name, parent, proc) CreateDialogParamA(instance, name, parent, proc, 0L)
+#define CreateDialogA(instance, name, parent, proc)                                                \
+    CreateDialogParamA(instance, name, parent, proc, 0L)
 #define CreateDialogIndirectA(instance, tmpl, parent, proc)                                        \
     CreateDialogIndirectParamA(instance, tmpl, parent, proc, 0L)
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,

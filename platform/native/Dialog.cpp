@@ -1,0 +1,365 @@
+// Dialogs from templates: modeless (CreateDialog...) and modal (DialogBox...), and EndDialog.
+//
+// Dialog units map onto pixels as x = 2 * dlu and y = 2 * dlu, so 4 horizontal units are one
+// 8-pixel column and 8 vertical units one 16-pixel row. A template's x and y place the
+// dialog's client area: in the parent's client area for a child dialog, else in the owner's
+// client area (the screen's with DS_ABSALIGN or without owner). A top-level dialog's client
+// area is rounded up to whole cells and framed by one cell on every side.
+//
+// Controls and child dialogs are put on whole cells: a control whose template says x, y, cx,
+// cy starts at column x / 4 and row y / 8 and ends before column (x + cx) / 4 and row
+// (y + cy) / 8 (all rounded down, at least one cell each way). So what a control draws at its
+// client origin lands on exactly the cell its dialog units name, whichever way the GDI maps
+// pixels to cells.
+#include "Dialog.h"
+
+#include "MessageQueue.h"
+
+#include <algorithm>
+#include <map>
+
+namespace win {
+
+namespace {
+
+std::map<HWND, INT_PTR>& EndResults() {
+    static std::map<HWND, INT_PTR> results;
+    return results;
+}
+
+int DluToX(int dlu) {
+    return dlu * 2;
+}
+
+int DluToY(int dlu) {
+    return dlu * 2;
+}
+
+// The cells a control's dialog units name, in pixels of the dialog's client area.
+RECT CellRectOf(int x, int y, int cx, int cy) {
+    int left = CellOf(x, 4);
+    int top = CellOf(y, 8);
+    int right = std::max(left + 1, CellOf(x + std::max(0, cx), 4));
+    int bottom = std::max(top + 1, CellOf(y + std::max(0, cy), 8));
+    RECT r = {left * kCellWidth, top * kCellHeight, right * kCellWidth, bottom * kCellHeight};
+    return r;
+}
+
+RECT DialogRect(const res::DialogTemplate& t, DWORD style, DWORD exStyle, HWND owner) {
+    int clientWidth = std::max(0, DluToX(t.cx));
+    int clientHeight = std::max(0, DluToY(t.cy));
+    if (style & WS_CHILD)
+        return CellRectOf(t.x, t.y, t.cx, t.cy);
+    clientWidth = (clientWidth + kCellWidth - 1) / kCellWidth * kCellWidth;
+    clientHeight = (clientHeight + kCellHeight - 1) / kCellHeight * kCellHeight;
+    Insets in = FrameInsets(style, exStyle, true);
+    int width = clientWidth + in.left + in.right;
+    int height = clientHeight + in.top + in.bottom;
+    RECT screen = ScreenBounds();
+    int left = 0;
+    int top = 0;
+    if (style & DS_CENTER) {
+        left = (screen.right - width) / 2;
+        top = (screen.bottom - height) / 2;
+    } else {
+        POINT origin = {DluToX(t.x), DluToY(t.y)};
+        if (owner != nullptr && !(style & DS_ABSALIGN))
+            ClientToScreen(owner, &origin);
+        left = origin.x - in.left;
+        top = origin.y - in.top;
+    }
+    // Keep the dialog on the screen.
+    if (left + width > screen.right)
+        left = screen.right - width;
+    if (top + height > screen.bottom)
+        top = screen.bottom - height;
+    left = std::max(0, left);
+    top = std::max(0, top);
+    RECT r = {left, top, left + width, top + height};
+    return SnapToCells(r);
+}
+
+} // namespace
+
+DialogState* DialogOf(HWND hwnd) {
+    return StateOf<DialogState>(hwnd);
+}
+
+HWND DialogHolding(HWND control) {
+    Window* w = Find(control);
+    if (w == nullptr)
+        return nullptr;
+    for (Window* a = w->parent; a != nullptr && a != Sys().desktop; a = a->parent)
+        if (dynamic_cast<DialogState*>(a->state.get()) != nullptr)
+            return a->handle;
+    return nullptr;
+}
+
+bool LoadDialogTemplate(HINSTANCE instance, LPCSTR name, res::DialogTemplate& out) {
+    HRSRC found = FindResourceA(instance, name, RT_DIALOG);
+    if (found == nullptr)
+        return false;
+    HGLOBAL loaded = LoadResource(instance, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    DWORD size = SizeofResource(instance, found);
+    if (data == nullptr || size == 0)
+        return false;
+    return res::ParseDialogTemplate(data, size, out);
+}
+
+HWND CreateDialogFromTemplate(const res::DialogTemplate& t, HINSTANCE instance, HWND parent,
+                              DLGPROC proc, LPARAM param, bool modal) {
+    DWORD style = t.style;
+    DWORD exStyle = t.exStyle;
+    if (style & DS_MODALFRAME)
+        exStyle |= WS_EX_DLGMODALFRAME;
+    if (style & DS_CONTROL) {
+        style &= ~(WS_CAPTION | WS_SYSMENU);
+        exStyle |= WS_EX_CONTROLPARENT;
+    }
+    HWND owner = nullptr;
+    if (!(style & WS_CHILD) && parent != nullptr) {
+        Window* p = Find(parent);
+        if (p == nullptr) {
+            SetLastError(1400);
+            return nullptr;
+        }
+        owner = TopLevelOf(p)->handle;
+    }
+    if ((style & WS_CHILD) && Find(parent) == nullptr) {
+        SetLastError(1406);
+        return nullptr;
+    }
+    RECT r = DialogRect(t, style, exStyle, owner);
+    LPCSTR className = t.className.empty() ? "#32770" : t.className.c_str();
+    if (t.className.empty() && t.classIsOrdinal)
+        className = MAKEINTRESOURCEA(t.classOrdinal);
+    HWND hwnd = CreateWindowExA(exStyle, className, t.caption.c_str(), style & ~WS_VISIBLE, r.left,
+                                r.top, r.right - r.left, r.bottom - r.top,
+                                (style & WS_CHILD) ? parent : owner, nullptr, instance, nullptr);
+    Window* w = Find(hwnd);
+    if (w == nullptr)
+        return nullptr;
+    if (w->extra.size() < static_cast<size_t>(DLGWINDOWEXTRA))
+        w->extra.resize(DLGWINDOWEXTRA, 0);
+    auto state = std::make_unique<DialogState>();
+    DialogState* dialog = state.get();
+    dialog->modal = modal;
+    w->state = std::move(state);
+    SetWindowLongPtrA(hwnd, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
+
+    if (t.pointSize != 0) {
+        dialog->font = CreateFontA(-static_cast<int>(t.pointSize), 0, 0, 0, t.weight, t.italic,
+                                   FALSE, FALSE, t.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH, t.faceName.c_str());
+        dialog->ownsFont = dialog->font != nullptr;
+        if (dialog->font != nullptr)
+            Send(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(dialog->font), FALSE);
+    }
+
+    for (const res::DialogItem& item : t.items) {
+        if (Find(hwnd) == nullptr)
+            return nullptr;
+        LPCSTR text = item.text.c_str();
+        if (item.textIsOrdinal)
+            text = MAKEINTRESOURCEA(item.textOrdinal);
+        const void* creationData = item.creationData.empty() ? nullptr : item.creationData.data();
+        RECT cells = CellRectOf(item.x, item.y, item.cx, item.cy);
+        HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(),
+                                       text, item.style | WS_CHILD, cells.left, cells.top,
+                                       cells.right - cells.left, cells.bottom - cells.top, hwnd,
+                                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)),
+                                       instance, const_cast<void*>(creationData));
+        if (control == nullptr) {
+            if (style & DS_NOFAILCREATE)
+                continue;
+            DestroyWindow(hwnd);
+            return nullptr;
+        }
+        DialogState* d = DialogOf(hwnd);
+        if (d == nullptr)
+            return nullptr;
+        if (d->font != nullptr)
+            Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(d->font), FALSE);
+        if (Send(control, WM_GETDLGCODE) & DLGC_DEFPUSHBUTTON)
+            d->defId = static_cast<WORD>(item.id);
+    }
+    if (Find(hwnd) == nullptr)
+        return nullptr;
+
+    HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+    LRESULT focusWanted = Send(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
+    w = Find(hwnd);
+    if (w == nullptr)
+        return nullptr;
+    if (focusWanted) {
+        first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+        if (first != nullptr) {
+            w->lastFocus = first;
+            if (IsWindowVisible(hwnd))
+                DialogSetFocus(hwnd, first);
+        }
+    }
+    dialog = DialogOf(hwnd);
+    if (!modal && dialog != nullptr && !dialog->ended && (t.style & WS_VISIBLE) &&
+        !IsWindowVisible(hwnd))
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+    return Find(hwnd) ? hwnd : nullptr;
+}
+
+INT_PTR RunDialogBox(const res::DialogTemplate& t, HINSTANCE instance, HWND parent, DLGPROC proc,
+                     LPARAM param) {
+    HWND owner = nullptr;
+    if (parent != nullptr) {
+        Window* p = Find(parent);
+        if (p == nullptr) {
+            SetLastError(1400);
+            return -1;
+        }
+        owner = TopLevelOf(p)->handle;
+        if (owner == Desktop()->handle)
+            owner = nullptr;
+    }
+    res::DialogTemplate modal = t;
+    modal.style &= ~WS_CHILD;
+    modal.style |= WS_POPUP;
+    HWND hwnd = CreateDialogFromTemplate(modal, instance, owner, proc, param, true);
+    if (hwnd == nullptr)
+        return -1;
+    DialogState* dialog = DialogOf(hwnd);
+    bool ownerDisabled = false;
+    if (owner != nullptr && IsWindowEnabled(owner) && dialog != nullptr && !dialog->ended) {
+        EnableWindow(owner, FALSE);
+        ownerDisabled = true;
+        if (DialogState* d = DialogOf(hwnd))
+            d->ownerToEnable = owner;
+    }
+    dialog = DialogOf(hwnd);
+    if (dialog != nullptr && !dialog->ended && !IsWindowVisible(hwnd)) {
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+        if (Window* w = Find(hwnd); w != nullptr && Sys().active == hwnd) {
+            // Focus into the dialog as WM_INITDIALOG asked (or onto the dialog itself).
+            HWND focus = Sys().focus;
+            if (focus == nullptr || (focus != hwnd && !IsChild(hwnd, focus)))
+                DialogRestoreFocus(hwnd, true);
+        }
+    }
+    RunModalLoop(hwnd, [hwnd] {
+        DialogState* d = DialogOf(hwnd);
+        return d == nullptr || d->ended;
+    });
+    INT_PTR result = -1;
+    auto& results = EndResults();
+    auto it = results.find(hwnd);
+    if (it != results.end()) {
+        result = it->second;
+        results.erase(it);
+    } else if (DialogState* d = DialogOf(hwnd)) {
+        // The loop ended without EndDialog: no more input can come.
+        result = d->ended ? d->result : IDCANCEL;
+    }
+    if (ownerDisabled && IsWindow(owner) && !IsWindowEnabled(owner))
+        EnableWindow(owner, TRUE);
+    if (IsWindow(hwnd)) {
+        if (IsWindowVisible(hwnd))
+            ShowWindow(hwnd, SW_HIDE);
+        DestroyWindow(hwnd);
+    }
+    if (owner != nullptr && IsWindow(owner) && GetActiveWindow() == nullptr &&
+        IsWindowVisible(owner))
+        SetActiveWindow(owner);
+    return result;
+}
+
+} // namespace win
+
+using namespace win;
+
+HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialogTemplate,
+                                       HWND parent, DLGPROC dialogProc, LPARAM initParam) {
+    if (dialogTemplate == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    size_t size = res::ResourceBytesAvailable(dialogTemplate);
+    if (size == 0)
+        size = 0x10000; // a template the program built in memory; it ends where it says
+    res::DialogTemplate t;
+    if (!res::ParseDialogTemplate(dialogTemplate, size, t)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return CreateDialogFromTemplate(t, instance, parent, dialogProc, initParam, false);
+}
+
+HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                               DLGPROC dialogProc, LPARAM initParam) {
+    res::DialogTemplate t;
+    if (!LoadDialogTemplate(instance, templateName, t)) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return CreateDialogFromTemplate(t, instance, parent, dialogProc, initParam, false);
+}
+
+INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialogTemplate,
+                                       HWND parent, DLGPROC dialogProc, LPARAM initParam) {
+    if (dialogTemplate == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    size_t size = res::ResourceBytesAvailable(dialogTemplate);
+    if (size == 0)
+        size = 0x10000;
+    res::DialogTemplate t;
+    if (!res::ParseDialogTemplate(dialogTemplate, size, t)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    return RunDialogBox(t, instance, parent, dialogProc, initParam);
+}
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                               DLGPROC dialogProc, LPARAM initParam) {
+    res::DialogTemplate t;
+    if (!LoadDialogTemplate(instance, templateName, t)) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return -1;
+    }
+    return RunDialogBox(t, instance, parent, dialogProc, initParam);
+}
+
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
+    DialogState* d = DialogOf(dialog);
+    if (d == nullptr) {
+        SetLastError(1400);
+        return FALSE;
+    }
+    d->ended = true;
+    d->result = result;
+    if (d->modal)
+        EndResults()[dialog] = result;
+    HWND owner = d->ownerToEnable;
+    d->ownerToEnable = nullptr;
+    // The owner comes back first, so that hiding the dialog hands the activation to it.
+    if (owner != nullptr && IsWindow(owner) && !IsWindowEnabled(owner))
+        EnableWindow(owner, TRUE);
+    if (IsWindowVisible(dialog) || (GetWindowLongA(dialog, GWL_STYLE) & WS_VISIBLE))
+        ShowWindow(dialog, SW_HIDE);
+    return TRUE;
+}
+
+BOOL WINAPI MapDialogRect(HWND, LPRECT rect) {
+    if (rect == nullptr)
+        return FALSE;
+    rect->left *= 2;
+    rect->right *= 2;
+    rect->top *= 2;
+    rect->bottom *= 2;
+    return TRUE;
+}
+
+LONG WINAPI GetDialogBaseUnits() {
+    // 4 dialog units are one 8-pixel column, 8 are one 16-pixel row.
+    return MAKELONG(8, 16);
+}
