@@ -34,7 +34,8 @@ struct Stream {
     size_t begin = 0;     // reading: next unread byte in the buffer
     size_t end = 0;       // bytes held in the buffer
     off_t nextRead = 0;   // reading: file offset of the byte after the buffer
-    uint64_t written = 0; // writing: bytes accepted
+    uint64_t written = 0; // writing: bytes kept
+    uint64_t limit = 0;   // writing: the most bytes kept
     int error = 0;        // the first errno met
 
     bool Flush() {
@@ -97,6 +98,7 @@ mspack_file* OpenStream(mspack_system* self, const char* name, int mode) {
     } else if (mode == MSPACK_SYS_OPEN_WRITE && file == system->destination) {
         stream->fd = system->destination->fd;
         stream->writing = true;
+        stream->limit = system->source->header.expandedLength;
         system->output = stream.get();
     } else {
         return nullptr;
@@ -144,7 +146,11 @@ int WriteStream(mspack_file* file, void* buffer, int bytes) {
     if (!stream || !stream->writing || bytes < 0)
         return -1;
     const auto* in = static_cast<const char*>(buffer);
-    size_t left = static_cast<size_t>(bytes);
+    // What the data decodes to past the length of the header is dropped: the compressor
+    // in common use pads an empty file with a stray literal.
+    uint64_t room = stream->limit - stream->written;
+    size_t left = static_cast<size_t>(bytes) < room ? static_cast<size_t>(bytes) : room;
+    stream->written += left;
     while (left > 0) {
         if (stream->end == kBufferSize && !stream->Flush())
             return -1;
@@ -156,7 +162,6 @@ int WriteStream(mspack_file* file, void* buffer, int bytes) {
         in += take;
         left -= take;
     }
-    stream->written += static_cast<uint64_t>(bytes);
     return bytes;
 }
 
@@ -244,8 +249,8 @@ LONG Expand(LzFile& source, LzFile& destination) {
     if (status != MSPACK_ERR_OK || !output)
         return LZERROR_READ;
     // The decompressor stops quietly at the end of its input; a file cut short or damaged
-    // shows in a length other than the one its header promises.
-    if (output->written != source.header.expandedLength)
+    // shows in a length short of the one its header promises.
+    if (output->written < source.header.expandedLength)
         return LZERROR_READ;
     return Clamp(output->written);
 }

@@ -1,14 +1,12 @@
 // LZOpenFileA and LZClose: the table of open files of the LZ expansion library.
 #include "LzFiles.h"
 
-#include <host/Machine.h>
+#include "FilesHandles.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace host::detail {
@@ -33,20 +31,18 @@ uint32_t Dword(const unsigned char* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-WORD ErrorOfErrno(int error) {
-    switch (error) {
-    case ENOENT:
-        return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return ERROR_PATH_NOT_FOUND;
-    case EMFILE:
-    case ENFILE:
-        return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOSPC:
-        return ERROR_DISK_FULL;
+// The share mode that an OF_SHARE_ flag of OpenFile stands for. The compatibility mode of
+// old programs shares everything.
+DWORD ShareModeOf(WORD style) {
+    switch (style & 0x70) {
+    case OF_SHARE_EXCLUSIVE:
+        return 0;
+    case OF_SHARE_DENY_WRITE:
+        return FILE_SHARE_READ;
+    case OF_SHARE_DENY_READ:
+        return FILE_SHARE_WRITE;
     default:
-        return ERROR_ACCESS_DENIED;
+        return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
 }
 
@@ -92,8 +88,8 @@ LzHeader ReadLzHeader(int fd) {
 }
 
 LzFile::~LzFile() {
-    if (fd >= 0)
-        close(fd);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
 }
 
 std::shared_ptr<LzFile> LzFileOf(INT handle) {
@@ -116,35 +112,26 @@ INT WINAPI LZOpenFileA(LPSTR fileName, LPOFSTRUCT reOpenBuff, WORD style) {
     }
     if (!fileName || !*fileName)
         return host::detail::Fail(reOpenBuff, ERROR_INVALID_PARAMETER);
-    std::string hostPath = host::HostPathOf(fileName);
-    if (hostPath.empty())
-        return host::detail::Fail(reOpenBuff, ERROR_PATH_NOT_FOUND);
 
+    // Opened through the file services, so that read-only files, read-only media, share
+    // modes and the names of the emulated machine are honoured as for any other open.
     bool create = (style & OF_CREATE) != 0;
-    bool write = create || (style & (OF_WRITE | OF_READWRITE)) != 0;
+    bool readWrite = (style & OF_READWRITE) != 0;
+    bool write = create || readWrite || (style & OF_WRITE) != 0;
+    DWORD access = readWrite ? (GENERIC_READ | GENERIC_WRITE)
+                   : write   ? GENERIC_WRITE
+                             : GENERIC_READ;
     auto file = std::make_shared<LzFile>();
-    file->hostPath = hostPath;
     file->forWriting = write;
-    if (write) {
-        // Running as the host's superuser must not make a read-only file writable: the
-        // read-only attribute of the emulated machine is the absence of write permission.
-        struct stat status;
-        if (stat(hostPath.c_str(), &status) == 0) {
-            if (S_ISDIR(status.st_mode) || (status.st_mode & 0222) == 0)
-                return host::detail::Fail(reOpenBuff, ERROR_ACCESS_DENIED);
-        }
-        int flags = O_CLOEXEC | ((style & OF_READWRITE) ? O_RDWR : O_WRONLY);
-        if (create)
-            flags |= O_CREAT | O_TRUNC;
-        file->fd = open(hostPath.c_str(), flags, 0666);
-    } else {
-        file->fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    }
-    if (file->fd < 0)
-        return host::detail::Fail(reOpenBuff, host::detail::ErrorOfErrno(errno));
-    struct stat status;
-    if (fstat(file->fd, &status) != 0 || S_ISDIR(status.st_mode))
-        return host::detail::Fail(reOpenBuff, ERROR_ACCESS_DENIED);
+    file->handle =
+        CreateFileA(fileName, access, host::detail::ShareModeOf(style), nullptr,
+                    create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file->handle == INVALID_HANDLE_VALUE)
+        return host::detail::Fail(reOpenBuff, static_cast<WORD>(GetLastError()));
+    auto object = host::detail::LookUp<host::detail::FileObject>(file->handle);
+    if (!object || object->fd < 0)
+        return host::detail::Fail(reOpenBuff, ERROR_INVALID_HANDLE);
+    file->fd = object->fd;
     if (!write) {
         file->header = host::detail::ReadLzHeader(file->fd);
         if (file->header.compressed && !file->header.knownMethod)

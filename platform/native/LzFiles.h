@@ -31,10 +31,10 @@ struct LzFile {
     LzFile& operator=(const LzFile&) = delete;
     ~LzFile();
 
-    int fd = -1;
+    HANDLE handle = INVALID_HANDLE_VALUE; // the file's kernel handle, closed with the object
+    int fd = -1;                          // its descriptor, owned by the handle
     bool forWriting = false;
     LzHeader header;
-    std::string hostPath;
 };
 
 // The table of open files. Handles are small positive numbers, as the system's are.

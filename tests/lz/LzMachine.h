@@ -1,0 +1,117 @@
+// A fresh emulated machine for the LZ tests, and files compressed by mscompress, the
+// independent compressor of the format.
+#pragma once
+
+#include "TempDir.h"
+
+#include <host/Machine.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+class LzMachineTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartMachine("ENU"); }
+    void TearDown() override {
+        if (host::MachineStarted())
+            host::StopMachine();
+    }
+
+    void StartMachine(const std::string& language) {
+        if (host::MachineStarted())
+            host::StopMachine();
+        ASSERT_TRUE(WriteHostFile(m_temp / "media/SETUP.EXE", "MZ"));
+        host::MachineOptions options;
+        options.prefix = m_temp / "prefix";
+        options.mediaDir = m_temp / "media";
+        options.language = language;
+        std::string error;
+        ASSERT_TRUE(host::StartMachine(options, error)) << error;
+    }
+
+    static bool HaveMscompress() {
+        return std::system("command -v mscompress >/dev/null 2>&1") == 0;
+    }
+
+    // The host path of C:\<relative>, written with forward slashes.
+    std::string HostC(const std::string& relative) const {
+        return m_temp / ("prefix/drive_c/" + relative);
+    }
+    static std::string Windows(const std::string& relative) {
+        std::string path = "C:\\" + relative;
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        return path;
+    }
+    std::string PutFile(const std::string& relative, const std::string& bytes) {
+        EXPECT_TRUE(WriteHostFile(HostC(relative), bytes));
+        return Windows(relative);
+    }
+    std::string Read(const std::string& relative) const { return ReadHostFile(HostC(relative)); }
+
+    // Compresses C:\<relative> with mscompress, which writes <relative>_ beside it, and returns
+    // the compressed bytes.
+    std::string Compress(const std::string& relative) {
+        std::string command = "mscompress '" + HostC(relative) + "' >/dev/null 2>&1";
+        EXPECT_EQ(0, std::system(command.c_str()));
+        return Read(relative + "_");
+    }
+
+    // Writes the original to C:\<relative>, compresses it and stores the compressed bytes as
+    // C:\<compressedName> in the same directory; returns the compressed bytes.
+    std::string MakeCompressed(const std::string& relative, const std::string& original,
+                               const std::string& compressedRelative) {
+        PutFile(relative, original);
+        std::string compressed = Compress(relative);
+        PutFile(compressedRelative, compressed);
+        return compressed;
+    }
+
+    // Text-like data that compresses well, with some binary structure mixed in.
+    static std::string CompressibleData(size_t size, unsigned seed = 1) {
+        static const char* const words[] = {"setup", "install", "file",  "directory", "version",
+                                            "the",   "of",      "copy",  "windows",   "system",
+                                            "DLL",   "driver",  "error", "disk",      "\r\n"};
+        std::mt19937 random(seed);
+        std::string data;
+        data.reserve(size + 16);
+        while (data.size() < size) {
+            if (random() % 16 == 0) {
+                uint32_t value = static_cast<uint32_t>(random() % 4096);
+                data.append(reinterpret_cast<const char*>(&value), sizeof value);
+            } else {
+                data += words[random() % (sizeof words / sizeof words[0])];
+                data += ' ';
+            }
+        }
+        data.resize(size);
+        return data;
+    }
+    static std::string RandomData(size_t size, unsigned seed = 2) {
+        std::mt19937 random(seed);
+        std::string data(size, '\0');
+        for (char& c : data)
+            c = static_cast<char>(random());
+        return data;
+    }
+
+    TempDir m_temp;
+};
+
+// Limits the size of files this process may write, as a full disk does; writes past the
+// limit fail with EFBIG instead of ending the process.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    uint64_t m_previousSoft = 0;
+    void (*m_previousHandler)(int) = nullptr;
+};
