@@ -1,6 +1,5 @@
 #include "RegistryFormat.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace host::detail {
@@ -413,48 +412,67 @@ class Parser {
     std::string m_reason;
 };
 
-// Escapes UTF-16 text as Wine does: the terminating zero of string data is left out, and the
-// two delimiter characters and the backslash get a backslash.
+const char kHexDigits[] = "0123456789abcdef";
+
+// Appends value in hex without leading zeros (at least one digit), or in exactly width digits.
+void AppendHex(std::string& out, uint64_t value, int width = 0) {
+    char buffer[16];
+    int count = 0;
+    do {
+        buffer[count++] = kHexDigits[value & 0xF];
+        value >>= 4;
+    } while ((width ? count < width : value != 0) && count < 16);
+    while (count > 0)
+        out += buffer[--count];
+}
+
+void AppendDecimal(std::string& out, uint64_t value) {
+    char buffer[24];
+    int count = 0;
+    do {
+        buffer[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0)
+        out += buffer[--count];
+}
+
+// Escapes UTF-16 text as Wine does: the terminating zero of string data is left out, the two
+// delimiter characters and the backslash get a backslash, characters above 127 become \x
+// escapes (of four digits when a hex digit follows) and control characters C or octal escapes.
 void AppendEscaped(std::string& out, const char16_t* text, size_t length, const char* delimiters) {
     static const char kEscapes[33] = ".......abtnvfr.............e....";
-    char buffer[16];
     for (size_t i = 0; i < length; ++i) {
         char16_t c = text[i];
+        if (c >= 32 && c <= 127) {
+            if (c == '\\' || c == delimiters[0] || c == delimiters[1])
+                out += '\\';
+            out += static_cast<char>(c);
+            continue;
+        }
         bool last = i + 1 == length;
         if (c > 127) {
             bool hexFollows =
                 !last && text[i + 1] < 128 && IsHexDigit(static_cast<char>(text[i + 1]));
-            std::snprintf(buffer, sizeof buffer, hexFollows ? "\\x%04x" : "\\x%x",
-                          static_cast<unsigned>(c));
-            out += buffer;
-        } else if (c < 32) {
-            if (c == 0 && last)
-                continue;
-            if (kEscapes[c] != '.') {
-                out += '\\';
-                out += kEscapes[c];
-            } else {
-                bool octalFollows = !last && text[i + 1] >= u'0' && text[i + 1] <= u'7';
-                std::snprintf(buffer, sizeof buffer, octalFollows ? "\\%03o" : "\\%o",
-                              static_cast<unsigned>(c));
-                out += buffer;
-            }
+            out += "\\x";
+            AppendHex(out, c, hexFollows ? 4 : 0);
+        } else if (c == 0 && last) {
+            continue;
+        } else if (kEscapes[c] != '.') {
+            out += '\\';
+            out += kEscapes[c];
         } else {
-            if (c == '\\' || c == delimiters[0] || c == delimiters[1])
-                out += '\\';
-            out += static_cast<char>(c);
+            bool octalFollows = !last && text[i + 1] >= u'0' && text[i + 1] <= u'7';
+            out += '\\';
+            if (octalFollows) {
+                out += static_cast<char>('0' + ((c >> 6) & 7));
+                out += static_cast<char>('0' + ((c >> 3) & 7));
+            } else if (c >= 8) {
+                out += static_cast<char>('0' + ((c >> 3) & 7));
+            }
+            out += static_cast<char>('0' + (c & 7));
         }
     }
-}
-
-void AppendPath(std::string& out, const RegKey& key, const RegKey& base) {
-    if (&key == &base)
-        return;
-    if (key.parent && key.parent != &base) {
-        AppendPath(out, *key.parent, base);
-        out += "\\\\";
-    }
-    AppendEscaped(out, key.name.data(), key.name.size(), "[]");
 }
 
 bool IsWellFormedString(const RegValue& value) {
@@ -471,7 +489,6 @@ RegName DataAsText(const std::vector<BYTE>& data) {
 }
 
 void AppendValue(std::string& out, const RegValue& value) {
-    char buffer[32];
     size_t lineStart = out.size();
     if (value.name.empty()) {
         out += "@=";
@@ -484,8 +501,9 @@ void AppendValue(std::string& out, const RegValue& value) {
     if ((type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) &&
         IsWellFormedString(value)) {
         if (type != REG_SZ) {
-            std::snprintf(buffer, sizeof buffer, "str(%x):", static_cast<unsigned>(type));
-            out += buffer;
+            out += "str(";
+            AppendHex(out, type);
+            out += "):";
         }
         out += '"';
         RegName text = DataAsText(value.data);
@@ -494,24 +512,26 @@ void AppendValue(std::string& out, const RegValue& value) {
         return;
     }
     if (type == REG_DWORD && value.data.size() == 4) {
-        unsigned number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                          (static_cast<unsigned>(value.data[3]) << 24);
-        std::snprintf(buffer, sizeof buffer, "dword:%08x\n", number);
-        out += buffer;
+        uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
+                          (static_cast<uint32_t>(value.data[3]) << 24);
+        out += "dword:";
+        AppendHex(out, number, 8);
+        out += '\n';
         return;
     }
-    if (type == REG_BINARY)
+    if (type == REG_BINARY) {
         out += "hex:";
-    else {
-        std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(type));
-        out += buffer;
+    } else {
+        out += "hex(";
+        AppendHex(out, type);
+        out += "):";
     }
     // Wine wraps long data after the comma that passes column 76 and indents by two.
     size_t count = out.size() - lineStart;
     size_t size = value.data.size();
     for (size_t i = 0; i < size; ++i) {
-        std::snprintf(buffer, sizeof buffer, "%02x", value.data[i]);
-        out += buffer;
+        out += kHexDigits[value.data[i] >> 4];
+        out += kHexDigits[value.data[i] & 0xF];
         count += 2;
         if (i + 1 < size) {
             out += ',';
@@ -524,32 +544,44 @@ void AppendValue(std::string& out, const RegValue& value) {
     out += '\n';
 }
 
-void AppendKey(std::string& out, const RegKey& key, const RegKey& root) {
+// The key's line with its time stamp, its class, link mark and values.
+void AppendOwnLines(std::string& out, const RegKey& key, const std::string& path) {
+    out += "\n[";
+    out += path;
+    out += "] ";
+    uint64_t seconds =
+        key.modified > kTicks1601To1970 ? (key.modified - kTicks1601To1970) / kTicksPerSecond : 0;
+    AppendDecimal(out, seconds & 0xFFFFFFFFu);
+    out += "\n#time=";
+    AppendHex(out, key.modified >> 32);
+    AppendHex(out, key.modified & 0xFFFFFFFFu, 8);
+    out += '\n';
+    if (key.hasClass) {
+        out += "#class=\"";
+        AppendEscaped(out, key.className.data(), key.className.size(), "\"\"");
+        out += "\"\n";
+    }
+    if (key.isLink)
+        out += "#link\n";
+    for (const auto& value : key.values)
+        AppendValue(out, value);
+}
+
+// Writes key and the keys below it; path is the key's escaped path in the file's form.
+void AppendKey(std::string& out, const RegKey& key, const std::string& path) {
     if (key.isVolatile)
         return;
     if (!key.values.empty() || key.subkeys.empty() || key.hasClass || key.isLink) {
-        char buffer[64];
-        out += "\n[";
-        AppendPath(out, key, root);
-        uint64_t seconds = key.modified > kTicks1601To1970
-                               ? (key.modified - kTicks1601To1970) / kTicksPerSecond
-                               : 0;
-        std::snprintf(buffer, sizeof buffer, "] %u\n#time=%x%08x\n", static_cast<unsigned>(seconds),
-                      static_cast<unsigned>(key.modified >> 32),
-                      static_cast<unsigned>(key.modified & 0xFFFFFFFFu));
-        out += buffer;
-        if (key.hasClass) {
-            out += "#class=\"";
-            AppendEscaped(out, key.className.data(), key.className.size(), "\"\"");
-            out += "\"\n";
-        }
-        if (key.isLink)
-            out += "#link\n";
-        for (const auto& value : key.values)
-            AppendValue(out, value);
+        AppendOwnLines(out, key, path);
     }
-    for (const auto& entry : key.subkeys)
-        AppendKey(out, *entry.second, root);
+    std::string childPath;
+    for (const auto& entry : key.subkeys) {
+        childPath = path;
+        if (!childPath.empty())
+            childPath += "\\\\";
+        AppendEscaped(childPath, entry.second->name.data(), entry.second->name.size(), "[]");
+        AppendKey(out, *entry.second, childPath);
+    }
 }
 
 } // namespace
@@ -569,17 +601,8 @@ std::string FormatRegistryFile(const RegKey& root, const RegFileHeader& header) 
     out += "\n\n#arch=";
     out += header.arch.empty() ? "win32" : header.arch;
     out += '\n';
-    // The root itself appears only when it has something of its own.
-    if (!root.values.empty() || root.subkeys.empty() || root.hasClass) {
-        RegKey shallow;
-        shallow.values = root.values;
-        shallow.modified = root.modified;
-        shallow.className = root.className;
-        shallow.hasClass = root.hasClass;
-        AppendKey(out, shallow, shallow);
-    }
-    for (const auto& entry : root.subkeys)
-        AppendKey(out, *entry.second, root);
+    out.reserve(1 << 20);
+    AppendKey(out, root, std::string());
     return out;
 }
 

@@ -343,7 +343,7 @@ bool SaveAll(State& state);
 // Records a change. A change made through a predefined root reaches the file at once, since
 // nobody closes those handles.
 void NoteChange(State& state, RegKey* key, Handle* handle) {
-    key->modified = RegNow();
+    key->Touch(RegNow());
     if (key->hive)
         key->hive->MarkDirty();
     if (handle)
@@ -415,7 +415,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
             child->className = className;
             child->hasClass = true;
         }
-        key->modified = child->modified;
+        key->Touch(child->modified);
         key->hive->MarkDirty();
         key = child;
         disposition = REG_CREATED_NEW_KEY;

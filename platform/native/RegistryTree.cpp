@@ -68,7 +68,7 @@ RegKey* RegKey::AddSubkey(const RegName& subName, uint64_t now, bool& created) {
     key->isVolatile = isVolatile;
     RegKey* raw = key.get();
     subkeys.emplace(std::move(folded), std::move(key));
-    modified = now;
+    Touch(now);
     created = true;
     return raw;
 }

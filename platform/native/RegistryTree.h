@@ -39,6 +39,8 @@ struct RegKey : std::enable_shared_from_this<RegKey> {
     bool isVolatile = false; // lives until the machine stops, never written to a file
     bool deleted = false;    // handles still open on it see ERROR_KEY_DELETED
 
+    // Sets the time stamp of a change.
+    void Touch(uint64_t now) { modified = now; }
     RegKey* FindSubkey(const RegName& name) const;
     RegValue* FindValue(const RegName& name);
     // Adds a subkey of that name, or returns the existing one.
