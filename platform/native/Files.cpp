@@ -79,9 +79,11 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
             return Fail(ERROR_SHARING_VIOLATION);
         if (truncate && mode == O_RDONLY)
             mode = O_RDWR;
-        fd = open(path.host.c_str(), mode | O_CLOEXEC | (truncate ? O_TRUNC : 0));
+        // Not blocking while opening: a pipe in a drive must not hang the machine.
+        fd = open(path.host.c_str(), mode | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0));
         if (fd < 0)
             return Fail(ErrorFromErrno(errno));
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS)
             successError = ERROR_ALREADY_EXISTS;
     } else {

@@ -211,7 +211,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
     if (rename(from.host.c_str(), to.host.c_str()) != 0) {
         if (errno != EXDEV)
             return Fail(ErrorFromErrno(errno));
-        if (from.IsDirectory() || !(flags & MOVEFILE_COPY_ALLOWED))
+        if (!S_ISREG(from.info.st_mode) || !(flags & MOVEFILE_COPY_ALLOWED))
             return Fail(ERROR_NOT_SAME_DEVICE);
         if (DWORD error = CopyContents(from.host, to.host, flags & MOVEFILE_WRITE_THROUGH))
             return Fail(error);
@@ -233,7 +233,8 @@ BOOL WINAPI CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
     HostPath from, to;
     if (DWORD error = ResolveExisting(existing, fromParsed, from))
         return Fail(error);
-    if (from.IsDirectory())
+    // Only a file has an end; a device or pipe would be copied forever.
+    if (!S_ISREG(from.info.st_mode))
         return Fail(ERROR_ACCESS_DENIED);
     if (ShareConflict(from.info.st_dev, from.info.st_ino, true, false, FILE_SHARE_READ))
         return Fail(ERROR_SHARING_VIOLATION);

@@ -170,3 +170,27 @@ TEST_F(FileNameTest, AFullDiskIsReported) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FileNameTest, PipesAndDevicesNeverHang) {
+    ASSERT_EQ(mkfifo(OnC("pipe").c_str(), 0666), 0);
+    // No writer: reading ends at once; no reader: writing cannot open.
+    HANDLE reader =
+        CreateFileA("C:\\pipe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    char buffer[4];
+    DWORD read = 99;
+    EXPECT_TRUE(ReadFile(reader, buffer, sizeof buffer, &read, nullptr));
+    EXPECT_EQ(read, 0u);
+    CloseHandle(reader);
+    EXPECT_EQ(CreateFileA("C:\\pipe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CopyFileA("C:\\pipe", "C:\\copy", FALSE));
+    EXPECT_FALSE(HostFileExists(OnC("copy")));
+    ASSERT_TRUE(host::MapDrive('F', "/dev", DRIVE_FIXED));
+    EXPECT_FALSE(CopyFileA("F:\\zero", "C:\\zeros", FALSE));
+    EXPECT_FALSE(HostFileExists(OnC("zeros")));
+}
+
+} // namespace
