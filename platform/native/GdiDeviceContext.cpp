@@ -66,12 +66,12 @@ HDC CreateWindowDC(HWND hwnd, bool clientOnly) {
     dc->hwnd = hwnd;
     RECT area = ScreenRect();
     if (hwnd) {
-        if (clientOnly) {
-            area = ClientOnScreen(hwnd);
-        } else {
-            GetWindowRect(hwnd, &area);
-        }
-        area = Intersect(area, ScreenRect());
+        RECT bounds{0, 0, 0, 0};
+        // A hidden window (or one of a hidden parent) shows nothing of what is drawn in it.
+        if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &bounds))
+            area = RECT{0, 0, 0, 0};
+        else
+            area = Intersect(clientOnly ? ClientOnScreen(hwnd) : bounds, ScreenRect());
         HWND window = hwnd;
         int guard = 0;
         while (window && IsChildWindow(window) && guard++ < 1000) {

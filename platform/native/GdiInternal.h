@@ -14,7 +14,8 @@ constexpr int kCellHeight = 16;
 // false) or of its client area (clientOnly true), taken from GetWindowRect, GetClientRect and
 // ClientToScreen; it clips to that area intersected with the client areas of the window's
 // parents (WS_CHILD ancestors) and the screen, and leaves out the visible top-level windows
-// above the window's top-level window in Z order (GetWindow with GW_HWNDPREV). A null hwnd
+// above the window's top-level window in Z order (GetWindow with GW_HWNDPREV); nothing of a
+// window that is not visible (IsWindowVisible) reaches the screen. A null hwnd
 // gives a device context for the whole screen. The device context starts with the system
 // font, a white brush, a black pen, black text on white, opaque background, TA_LEFT | TA_TOP.
 // BeginPaint narrows it to the update region with IntersectClipRect.

@@ -87,3 +87,30 @@ TEST_F(ScreenTest, FramedWindowHasItsCaptionInTheTopRow) {
     EXPECT_EQ(origin.y, 48);
     DestroyWindow(framed);
 }
+
+TEST_F(ScreenTest, NothingDrawnInAHiddenWindowShows) {
+    HWND main = testwindows::MakeTopLevel(0, 0, 320, 160);
+    HWND control = testwindows::MakeChild(main, 0, 0, 160, 16);
+    ASSERT_NE(control, nullptr);
+    testwindows::PaintPending();
+    Clear();
+    ShowWindow(control, SW_HIDE);
+    HDC hdc = GetDC(control);
+    ASSERT_NE(hdc, nullptr);
+    TextOutA(hdc, 0, 0, "hidden", 6);
+    ReleaseDC(control, hdc);
+    EXPECT_EQ(Row(0), "");
+    // Hiding the parent hides its children too.
+    ShowWindow(control, SW_SHOW);
+    ShowWindow(main, SW_HIDE);
+    hdc = GetDC(control);
+    TextOutA(hdc, 0, 0, "hidden", 6);
+    ReleaseDC(control, hdc);
+    EXPECT_EQ(Row(0), "");
+    ShowWindow(main, SW_SHOW);
+    hdc = GetDC(control);
+    TextOutA(hdc, 0, 0, "shown", 5);
+    ReleaseDC(control, hdc);
+    EXPECT_EQ(Row(0), "shown");
+    DestroyWindow(main);
+}
