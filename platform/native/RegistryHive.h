@@ -29,6 +29,8 @@ class RegHive {
     const std::shared_ptr<RegKey>& Root() const { return m_root; }
     const std::string& HostPath() const { return m_hostPath; }
     bool IsDamaged() const { return m_bDamaged; }
+    // "win32" or "win64": the kind of machine the file was made for.
+    const std::string& Arch() const { return m_header.arch; }
     bool IsNew() const { return m_bNew; }
     bool IsDirty() const { return m_bDirty; }
     void MarkDirty() { m_bDirty = true; }

@@ -33,6 +33,7 @@ struct Handle {
 struct State {
     std::string prefix;
     bool win95 = false;
+    bool wow64 = false; // the prefix is a 64-bit machine's; the installer is a 32-bit program
     std::unique_ptr<RegHive> system;
     std::unique_ptr<RegHive> user;
     std::unique_ptr<RegHive> userDefault;
@@ -81,8 +82,8 @@ bool StartsWithNoCase(const RegName& text, const RegName& prefix) {
            FoldRegName(text.substr(0, prefix.size())) == FoldRegName(prefix);
 }
 
-LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool followLast, int hops,
-          RegKey*& result);
+LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool followLast,
+          bool redirect, int hops, RegKey*& result);
 
 // The key a symbolic link points to: its target is a path of the native name space,
 // \Registry\Machine\... or \Registry\User\<user>\....
@@ -117,7 +118,7 @@ LONG FollowLink(State& state, RegKey* key, int hops, RegKey*& result) {
         if (SplitPath(rest, parts) != ERROR_SUCCESS)
             return ERROR_FILE_NOT_FOUND;
         RegKey* next = nullptr;
-        LONG error = Walk(state, base, parts, true, hops, next);
+        LONG error = Walk(state, base, parts, true, false, hops, next);
         if (error != ERROR_SUCCESS)
             return error;
         key = next;
@@ -134,10 +135,21 @@ LONG CheckUsable(const RegKey* key) {
     return ERROR_SUCCESS;
 }
 
+// A 32-bit program on a 64-bit machine sees HKEY_LOCAL_MACHINE\Software through its
+// Wow6432Node, as 64-bit Windows and Wine show it; the classes beneath are reached through the
+// link Wine keeps there.
+RegKey* Wow64View(const State& state, const RegKey* parent, RegKey* child) {
+    if (!state.wow64 || parent != state.system->Root().get() ||
+        FoldRegName(child->name) != u"SOFTWARE")
+        return child;
+    RegKey* node = child->FindSubkey(u"Wow6432Node");
+    return node ? node : child;
+}
+
 // Goes down the existing keys of parts below start, following symbolic links on the way (and
-// at the end when followLast).
-LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool followLast, int hops,
-          RegKey*& result) {
+// at the end when followLast), and seeing what a 32-bit program sees when redirect.
+LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool followLast,
+          bool redirect, int hops, RegKey*& result) {
     RegKey* key = start;
     for (size_t i = 0; i < parts.size(); ++i) {
         LONG error = FollowLink(state, key, hops, key);
@@ -145,9 +157,10 @@ LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool f
             error = CheckUsable(key);
         if (error != ERROR_SUCCESS)
             return error;
-        key = key->FindSubkey(parts[i]);
-        if (!key)
+        RegKey* next = key->FindSubkey(parts[i]);
+        if (!next)
             return ERROR_FILE_NOT_FOUND;
+        key = redirect ? Wow64View(state, key, next) : next;
     }
     if (followLast) {
         LONG error = FollowLink(state, key, hops, key);
@@ -242,6 +255,7 @@ std::unique_ptr<State> LoadState(const std::string& prefix) {
     state->system->Load();
     state->user->Load();
     state->userDefault->Load();
+    state->wow64 = state->system->Arch() == "win64";
 
     state->users = std::make_shared<RegKey>();
     state->users->modified = RegNow();
@@ -316,7 +330,7 @@ LONG Resolve(State& state, HKEY hkey, Handle*& handle, RegKey*& key, REGSAM& acc
     case kClassesRoot: {
         std::vector<RegName> parts;
         SplitPath(kClassesPath, parts);
-        return Walk(state, state.system->Root().get(), parts, true, 0, key);
+        return Walk(state, state.system->Root().get(), parts, true, false, 0, key);
     }
     default: {
         auto it = state.handles.find(value);
@@ -369,7 +383,7 @@ LONG OpenKey(HKEY hkey, const RegName& subKey, DWORD options, REGSAM access, HKE
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* key = nullptr;
-    error = Walk(*state, base, parts, !(options & REG_OPTION_OPEN_LINK), 0, key);
+    error = Walk(*state, base, parts, !(options & REG_OPTION_OPEN_LINK), true, 0, key);
     if (error != ERROR_SUCCESS)
         return error;
     result = NewHandle(*state, key, GrantedAccess(*state, access));
@@ -400,7 +414,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
         if (error != ERROR_SUCCESS)
             return error;
         if (RegKey* existing = key->FindSubkey(parts[i])) {
-            key = existing;
+            key = Wow64View(*state, key, existing);
             continue;
         }
         // Making a key takes the right to make subkeys of the key the handle stands for.
@@ -578,7 +592,7 @@ LONG DeleteKey(HKEY hkey, const RegName& subKey) {
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* key = nullptr;
-    error = Walk(*state, base, parts, false, 0, key);
+    error = Walk(*state, base, parts, false, true, 0, key);
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* parent = key->parent;

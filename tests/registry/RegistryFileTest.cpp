@@ -173,6 +173,48 @@ TEST_F(RegistryFileTest, RewritingAWineFileKeepsWhatItHeld) {
     EXPECT_EQ(withoutNewCo(system), withoutNewCo(again));
 }
 
+TEST_F(RegistryFileTest, SoftwareOfA64BitPrefixIsSeenThroughWow6432Node) {
+    ASSERT_TRUE(WriteHostFile(RegFile("system.reg"),
+                              "WINE REGISTRY Version 2\n"
+                              ";; All keys relative to \\\\Machine\n\n"
+                              "#arch=win64\n\n"
+                              "[Software\\\\Classes\\\\.txt] 1600000000\n"
+                              "@=\"txtfile\"\n\n"
+                              "[Software\\\\Wow6432Node\\\\Vendor32] 1600000000\n"
+                              "\"Bits\"=dword:00000020\n\n"
+                              "[Software\\\\Vendor64] 1600000000\n"
+                              "\"Bits\"=dword:00000040\n"));
+    Start();
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor32", 0, KEY_READ, &key));
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor64", 0, KEY_READ, &key));
+    // The classes are shared.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &key));
+    RegCloseKey(key);
+
+    HKEY software = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0,
+                                           KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &software));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(software, "New Co", 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2));
+    RegCloseKey(key);
+    RegCloseKey(software);
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "Sample.Document", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegCloseKey(key);
+
+    std::string system = ReadReg("system.reg");
+    EXPECT_NE(std::string::npos, system.find("\n#arch=win64\n"));
+    EXPECT_TRUE(HasKey(system, "Software\\\\Wow6432Node\\\\New Co"));
+    EXPECT_FALSE(HasKey(system, "Software\\\\New Co"));
+    EXPECT_TRUE(HasKey(system, "Software\\\\Classes\\\\Sample.Document"));
+}
+
 TEST_F(RegistryFileTest, AFullDiskLeavesTheOldFile) {
     Start();
     HKEY key = nullptr;
