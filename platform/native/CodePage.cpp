@@ -221,12 +221,29 @@ bool IsSupportedCodePage(UINT codePage) {
     return resolved == 1252 || resolved == 932 || resolved == CP_UTF8;
 }
 
+// Every code page of the machine keeps ASCII as it is; most names are ASCII, and file lookups
+// convert every name of a directory.
+static bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 bool ToUtf8(UINT codePage, const std::string& text, std::string& utf8) {
+    if (IsAscii(text) && IsSupportedCodePage(codePage)) {
+        utf8 = text;
+        return true;
+    }
     std::u16string wide;
     return MultiByteToWide(codePage, text, wide) && WideToUtf8(wide, utf8);
 }
 
 bool FromUtf8(UINT codePage, const std::string& utf8, std::string& text) {
+    if (IsAscii(utf8) && IsSupportedCodePage(codePage)) {
+        text = utf8;
+        return true;
+    }
     std::u16string wide;
     return Utf8ToWide(utf8, wide) && WideToMultiByte(codePage, wide, text);
 }

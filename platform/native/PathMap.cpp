@@ -5,6 +5,7 @@
 #include <mbstring.h>
 
 #include <dirent.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -189,12 +190,27 @@ bool FindEntry(const std::string& directory, const std::string& ansiName,
         return false;
     bool matched = false;
     UINT codePage = AnsiCodePage();
+    bool asciiWanted = true;
+    for (char c : ansiName)
+        asciiWanted = asciiWanted && static_cast<unsigned char>(c) < 0x80;
     while (dirent* entry = readdir(dir)) {
-        std::string ansi;
-        if (!FromUtf8(codePage, entry->d_name, ansi) || !SameName(ansi, ansiName))
-            continue;
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
+        // Most names are ASCII: those compare as they are, without a conversion.
+        const char* name = entry->d_name;
+        size_t length = 0;
+        bool ascii = true;
+        for (; name[length]; ++length)
+            ascii = ascii && static_cast<unsigned char>(name[length]) < 0x80;
+        if (ascii) {
+            if (!asciiWanted || length != ansiName.size() ||
+                strcasecmp(name, ansiName.c_str()) != 0)
+                continue;
+        } else {
+            std::string ansi;
+            if (asciiWanted || !FromUtf8(codePage, name, ansi) || !SameName(ansi, ansiName))
+                continue;
+        }
         found = entry->d_name;
         matched = true;
         break;
