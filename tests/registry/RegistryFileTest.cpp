@@ -281,6 +281,10 @@ struct Damage {
     int line;
 };
 
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.name;
+}
+
 class DamagedFileTest : public RegistryFileTest, public ::testing::WithParamInterface<Damage> {};
 
 TEST_P(DamagedFileTest, IsReportedAndLeftAlone) {

@@ -144,6 +144,10 @@ struct InjectedCase {
     bool exitAccepted;
 };
 
+void PrintTo(const InjectedCase& injected, std::ostream* out) {
+    *out << injected.name;
+}
+
 class ShutdownFailureTest : public ShutdownTest,
                             public ::testing::WithParamInterface<InjectedCase> {
   protected:
