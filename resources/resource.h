@@ -51,3 +51,31 @@
 
 // Icon
 #define IDR_MAINFRAME 128
+
+// Controls of the path page and the next-disk page (template 110)
+#define IDC_PATH_LINE1 1007
+#define IDC_PATH_LINE2 1008
+#define IDC_SRC_LABEL 1004
+#define IDC_SRC_EDIT 1000
+#define IDC_SRC_BROWSE 1002
+#define IDC_DST_LABEL 1005
+#define IDC_DST_EDIT 1001
+#define IDC_DST_BROWSE 1003
+
+// Controls of the copy page (template 111)
+#define IDC_COPYING_FILE 1006
+#define IDC_SOURCE_PATH 1004
+#define IDC_DESTINATION_PATH 1005
+#define IDC_PROGRESS_BAR 1013
+
+// Controls of the overwrite dialog (template 102)
+#define IDC_EXISTING_NAME 1012
+#define IDC_EXISTING_DIR 1009
+#define IDC_EXISTING_STAMP 1011
+#define IDC_NEW_DIR 1013
+#define IDC_NEW_STAMP 1010
+
+// Controls of the finish and abort pages (templates 112 and 113)
+#define IDC_RESTART_NOTICE 1011
+#define IDC_ABORT_LINE1 1005
+#define IDC_ABORT_LINE2 1006
