@@ -13,6 +13,16 @@
 #define RT_GROUP_ICON MAKEINTRESOURCEA(14)
 #define RT_VERSION MAKEINTRESOURCEA(16)
 
+#ifndef ERROR_MOD_NOT_FOUND
+#define ERROR_MOD_NOT_FOUND 126L
+#endif
+#ifndef ERROR_BAD_EXE_FORMAT
+#define ERROR_BAD_EXE_FORMAT 193L
+#endif
+
+// LoadLibraryA adds ".DLL" to a name without extension (a trailing dot means none) and looks
+// for a name without a path in the program's directory, the System directory and the Windows
+// directory. Loading a library again gives the same handle and counts a reference.
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
 BOOL WINAPI FreeLibrary(HMODULE module);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
@@ -21,3 +31,14 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 LPVOID WINAPI LockResource(HGLOBAL resource);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 int WINAPI LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int bufferMax);
+
+// Icons. With a null module, LoadIconA gives one of the system's icons.
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+#define IDI_HAND MAKEINTRESOURCEA(32513)
+#define IDI_QUESTION MAKEINTRESOURCEA(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCEA(32515)
+#define IDI_ASTERISK MAKEINTRESOURCEA(32516)
+#define IDI_WARNING IDI_EXCLAMATION
+#define IDI_ERROR IDI_HAND
+#define IDI_INFORMATION IDI_ASTERISK
+HICON WINAPI LoadIconA(HINSTANCE module, LPCSTR name);
