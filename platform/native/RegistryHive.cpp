@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,10 +44,29 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+const char kNewFileMark[] = ".new-";
+const size_t kNewFileSuffixLength = 6; // the XXXXXX of mkstemp
+
+// Removes the new files that a run stopped between writing and renaming them left beside path.
+void RemoveLeftovers(const std::string& path) {
+    std::string directory = DirectoryOf(path);
+    std::string stem = path.substr(path.rfind('/') + 1) + kNewFileMark;
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir)
+        return;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() == stem.size() + kNewFileSuffixLength &&
+            name.compare(0, stem.size(), stem) == 0)
+            ::unlink((directory + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error) {
-    std::string temp = path + ".new-XXXXXX";
+    std::string temp = path + kNewFileMark + std::string(kNewFileSuffixLength, 'X');
     int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         error = std::strerror(errno);
@@ -105,6 +125,7 @@ RegHive::RegHive(std::string hostPath, std::string relativeTo, RegName rootName)
 }
 
 void RegHive::Load() {
+    RemoveLeftovers(m_hostPath);
     std::string bytes;
     int error = 0;
     if (!ReadWholeFile(m_hostPath, bytes, error)) {

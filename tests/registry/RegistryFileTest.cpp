@@ -260,6 +260,22 @@ TEST_F(RegistryFileTest, AFullDiskLeavesTheOldFile) {
     EXPECT_TRUE(StrayFiles().empty());
 }
 
+TEST_F(RegistryFileTest, NewFilesLeftByAnInterruptedRunAreRemoved) {
+    Start();
+    host::LoadRegistry();
+    Stop();
+    std::string before = ReadReg("user.reg");
+    ASSERT_TRUE(WriteHostFile(RegFile("user.reg.new-a1B2c3"), "half a file"));
+    ASSERT_TRUE(WriteHostFile(RegFile("system.reg.new-Zz9Yy8"), "WINE REGISTRY Version 2\n"));
+    ASSERT_TRUE(WriteHostFile(RegFile("notes.reg.new-a1B2c3"), "not ours"));
+    Start();
+    host::LoadRegistry();
+    EXPECT_FALSE(HostFileExists(RegFile("user.reg.new-a1B2c3")));
+    EXPECT_FALSE(HostFileExists(RegFile("system.reg.new-Zz9Yy8")));
+    EXPECT_TRUE(HostFileExists(RegFile("notes.reg.new-a1B2c3")));
+    EXPECT_EQ(before, ReadReg("user.reg"));
+}
+
 TEST_F(RegistryFileTest, StoppingTheMachineWritesWhatIsStillOpen) {
     Start();
     HKEY key = nullptr;
