@@ -492,6 +492,32 @@ TEST_F(RegistryApiTest, LongBinaryDataWrapsAsInWineFiles) {
     RegCloseKey(key);
 }
 
+TEST_F(RegistryApiTest, OlderOpenAndCreateCalls) {
+    Start();
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Old Co\\Sub", &key));
+    ASSERT_EQ(ERROR_SUCCESS, SetString(key, "v", "1"));
+    // Without a subkey both return the handle they were given.
+    HKEY same = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(key, "", &same));
+    EXPECT_EQ(key, same);
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyA(key, nullptr, &same));
+    EXPECT_EQ(key, same);
+    EXPECT_EQ(ERROR_SUCCESS, RegFlushKey(key));
+    EXPECT_NE(std::string::npos, ReadReg("user.reg").find("\"v\"=\"1\""));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Old Co", &key));
+    char name[16];
+    DWORD length = sizeof name;
+    FILETIME time{};
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, &time));
+    EXPECT_STREQ("Sub", name);
+    EXPECT_NE(0u, time.dwHighDateTime);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyA(key, "Missing", &same));
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryApiTest, NothingIsWrittenWithoutAMachine) {
     HKEY key = nullptr;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &key));
