@@ -196,8 +196,12 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& t, HINSTANCE instance, 
         first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
         if (first != nullptr) {
             w->lastFocus = first;
-            if (IsWindowVisible(hwnd))
+            if (IsWindowVisible(hwnd)) {
                 DialogSetFocus(hwnd, first);
+            } else if (Send(first, WM_GETDLGCODE) & DLGC_HASSETSEL) {
+                // The focus comes when the dialog is shown; the text is selected now.
+                Send(first, EM_SETSEL, 0, -1);
+            }
         }
     }
     dialog = DialogOf(hwnd);

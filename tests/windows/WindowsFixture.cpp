@@ -144,11 +144,21 @@ std::vector<std::string>& RecordedCommands() {
 
 namespace {
 
-INT_PTR Record(HWND dialog, UINT message, WPARAM wParam, bool end) {
+std::string ClassOf(HWND hwnd) {
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+INT_PTR Record(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, bool end) {
     switch (message) {
     case WM_INITDIALOG:
         return TRUE;
     case WM_COMMAND: {
+        // Button clicks and commands only; the edits' notifications are not of interest.
+        HWND sender = reinterpret_cast<HWND>(lParam);
+        if (sender != nullptr && ClassOf(sender) != "Button")
+            return TRUE;
         std::ostringstream entry;
         entry << LOWORD(wParam) << ":" << HIWORD(wParam);
         RecordedCommands().push_back(entry.str());
@@ -163,10 +173,10 @@ INT_PTR Record(HWND dialog, UINT message, WPARAM wParam, bool end) {
 
 } // namespace
 
-INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return Record(dialog, message, wParam, false);
+INT_PTR CALLBACK RecordingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Record(dialog, message, wParam, lParam, false);
 }
 
-INT_PTR CALLBACK EndingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return Record(dialog, message, wParam, true);
+INT_PTR CALLBACK EndingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Record(dialog, message, wParam, lParam, true);
 }
