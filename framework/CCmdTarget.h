@@ -50,6 +50,7 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                              \
         typedef theClass ThisClass;                                                                \
         typedef baseClass TheBaseClass;                                                            \
+        (void)sizeof(ThisClass*); /* a map without entries does not name it otherwise */           \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                          \

@@ -305,14 +305,17 @@ bool PerformAnswer(const Scene& scene, const Answer& answer, std::string& proble
 }
 
 // A question that is not a message box and offers Yes and No: the overwrite question.
+bool IsOverwriteQuestion(const Scene& scene) {
+    return !scene.messageBox && IsPushButton(scene.FindShown(IDYES)) &&
+           IsPushButton(scene.FindShown(IDNO));
+}
+
 const SceneControl* OverwriteAnswer(const Scene& scene) {
     const AutomationState& state = State();
-    if (scene.messageBox || state.options.overwrite == OverwriteRule::Ask)
+    if (state.options.overwrite == OverwriteRule::Ask || !IsOverwriteQuestion(scene))
         return nullptr;
     const SceneControl* yes = scene.FindShown(IDYES);
     const SceneControl* no = scene.FindShown(IDNO);
-    if (!IsPushButton(yes) || !IsPushButton(no))
-        return nullptr;
     const SceneControl* answer = state.options.overwrite == OverwriteRule::Yes ? yes : no;
     return Usable(answer) ? answer : nullptr;
 }
@@ -392,7 +395,8 @@ AutomationResult Act(std::string& reason) {
 
     const SceneControl* button = OverwriteAnswer(scene);
     bool accepting = false;
-    if (button == nullptr && state.options.silent) {
+    // With --overwrite ask the question is left to the answers file, also in silent runs.
+    if (button == nullptr && state.options.silent && !IsOverwriteQuestion(scene)) {
         button = DefaultButton(scene);
         accepting = true;
     }

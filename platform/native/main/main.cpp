@@ -5,10 +5,13 @@
 #include <host/Automation.h>
 #include <host/Frontend.h>
 #include <host/Machine.h>
+#include <host/Shutdown.h>
 #include <host/Transcript.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <limits.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -44,7 +47,15 @@ bool ReadFile(const std::string& path, std::string& text) {
 // A restart that the installer asked the system for decides the status: the host is never
 // restarted, so the status tells the caller what is due.
 int RestartStatus(int status) {
-    return status;
+    switch (host::RequestedRestart()) {
+    case host::RestartKind::Computer:
+    case host::RestartKind::ShutDown:
+        return 4;
+    case host::RestartKind::Windows:
+        return 3;
+    default:
+        return status;
+    }
 }
 
 const char* StatusMeaning(int status) {
@@ -85,10 +96,15 @@ int main(int argc, char** argv) {
     if (!IsDirectory(options.machine.mediaDir))
         return Fail(host::kExitNoInput,
                     "the medium " + options.machine.mediaDir + " is not a directory");
-    for (const auto& disk : options.disks) {
+    for (auto& disk : options.disks) {
         if (!IsDirectory(disk.second))
             return Fail(host::kExitNoInput, "the medium of disk " + std::to_string(disk.first) +
                                                 ", " + disk.second + ", is not a directory");
+        // The disk is put into a drive later, wherever the program's directory is by then.
+        if (char* absolute = realpath(disk.second.c_str(), nullptr)) {
+            disk.second = absolute;
+            std::free(absolute);
+        }
     }
     std::string answersText;
     if (!options.answersFile.empty() && !ReadFile(options.answersFile, answersText))
