@@ -172,8 +172,9 @@ std::string CellText(const Cell& cell) {
                          cell.kind == CellKind::Lead ? 2 : 1);
         if (ansi[0] == ' ' || static_cast<unsigned char>(ansi[0]) < 0x80)
             return ansi;
+        // Bytes the code page has no character for still fill the cells they take.
         if (!host::detail::ToUtf8(host::detail::AnsiCodePage(), ansi, text))
-            text = "?";
+            text = cell.kind == CellKind::Lead ? "??" : "?";
         break;
     }
     }

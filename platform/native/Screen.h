@@ -85,8 +85,8 @@ class CScreen {
     int m_nCaretRow = 0;
 };
 
-// A cell's character as UTF-8: empty for a trail cell, "?" for bytes the code page does not
-// know.
+// A cell's character as UTF-8: empty for a trail cell, a question mark for each cell of bytes
+// the code page does not know.
 std::string CellText(const Cell& cell);
 
 // The letter of the nearest of the sixteen standard colours: k black, r maroon, g green,
