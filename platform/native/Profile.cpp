@@ -5,6 +5,8 @@
 // path (ASCII case folded); each call reopens the file only to compare its size, its time of
 // last write and the ANSI code page with those of the cached copy, so reading all keys of a
 // long section costs one parse, not one parse per key, and every lookup is a hash lookup.
+// The parsed file keeps the file's text and its names and values point into it, which keeps
+// the memory of a large script to a small multiple of its size.
 //
 // The format, as read here:
 // - Lines end at CR, LF or CR LF; the last line needs no line break. A NUL byte ends the text
@@ -42,6 +44,7 @@
 #include <list>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,28 +52,6 @@ namespace {
 
 const size_t kMaxFileBytes = 256u * 1024u * 1024u;
 const size_t kMaxCachedFiles = 8;
-
-struct ProfileKey {
-    std::string name;
-    std::string value;
-};
-
-struct ProfileSection {
-    std::string name;
-    std::vector<ProfileKey> keys;
-    // Folded key name -> index of its first occurrence in keys.
-    std::unordered_map<std::string, size_t> firstKey;
-};
-
-struct ProfileFile {
-    std::string foldedPath;
-    DWORD sizeLow = 0;
-    DWORD sizeHigh = 0;
-    FILETIME lastWrite = {};
-    UINT codePage = 0;
-    std::vector<ProfileSection> sections;
-    std::unordered_map<std::string, size_t> sectionIndex;
-};
 
 bool IsBlank(char ch) {
     return ch == ' ' || ch == '\t';
@@ -80,23 +61,86 @@ bool IsLeadByte(unsigned char ch) {
     return ch >= 0x80 && IsDBCSLeadByte(ch);
 }
 
-// Upper-cases ASCII letters, stepping over the trail byte of a double-byte character.
-std::string FoldCase(const char* text, size_t length) {
-    std::string folded(text, length);
-    for (size_t i = 0; i < length; ++i) {
+unsigned char FoldAscii(unsigned char ch) {
+    return ch >= 'a' && ch <= 'z' ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
+}
+
+// Names are compared and hashed with ASCII letters folded, except the trail byte of a
+// double-byte character. Two names that are equal have their lead bytes at the same places,
+// so the hash agrees with the comparison.
+struct FoldedHash {
+    size_t operator()(std::string_view name) const {
+        uint64_t hash = 14695981039346656037ull;
+        for (size_t i = 0; i < name.size(); ++i) {
+            unsigned char ch = static_cast<unsigned char>(name[i]);
+            if (IsLeadByte(ch) && i + 1 < name.size()) {
+                hash = (hash ^ ch) * 1099511628211ull;
+                ch = static_cast<unsigned char>(name[++i]);
+            } else {
+                ch = FoldAscii(ch);
+            }
+            hash = (hash ^ ch) * 1099511628211ull;
+        }
+        return static_cast<size_t>(hash);
+    }
+};
+
+struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            unsigned char ca = static_cast<unsigned char>(a[i]);
+            unsigned char cb = static_cast<unsigned char>(b[i]);
+            if (IsLeadByte(ca) && i + 1 < a.size()) {
+                if (ca != cb || a[i + 1] != b[i + 1])
+                    return false;
+                ++i;
+            } else if (FoldAscii(ca) != FoldAscii(cb)) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+using NameIndex = std::unordered_map<std::string_view, size_t, FoldedHash, FoldedEqual>;
+
+// Names and values point into the file's text, which the parsed file keeps.
+struct ProfileKey {
+    std::string_view name;
+    std::string_view value;
+};
+
+struct ProfileSection {
+    std::string_view name;
+    std::vector<ProfileKey> keys;
+    NameIndex firstKey; // name -> index of its first occurrence in keys
+};
+
+struct ProfileFile {
+    std::string foldedPath;
+    DWORD sizeLow = 0;
+    DWORD sizeHigh = 0;
+    FILETIME lastWrite = {};
+    UINT codePage = 0;
+    std::string text;
+    std::vector<ProfileSection> sections;
+    NameIndex sectionIndex;
+};
+
+// The path with ASCII letters folded, as the cache's key.
+std::string FoldCase(const std::string& text) {
+    std::string folded(text);
+    for (size_t i = 0; i < folded.size(); ++i) {
         unsigned char ch = static_cast<unsigned char>(folded[i]);
         if (IsLeadByte(ch)) {
             ++i;
             continue;
         }
-        if (ch >= 'a' && ch <= 'z')
-            folded[i] = static_cast<char>(ch - 'a' + 'A');
+        folded[i] = static_cast<char>(FoldAscii(ch));
     }
     return folded;
-}
-
-std::string FoldCase(const std::string& text) {
-    return FoldCase(text.data(), text.size());
 }
 
 void TrimBlanks(const char*& first, const char*& last) {
@@ -120,19 +164,23 @@ const char* FindClosingBracket(const char* first, const char* last) {
     return found;
 }
 
-ProfileSection& SectionNamed(ProfileFile& file, const char* first, const char* last) {
-    std::string name(first, last);
-    std::string folded = FoldCase(name);
-    auto found = file.sectionIndex.find(folded);
-    if (found != file.sectionIndex.end())
-        return file.sections[found->second];
-    file.sectionIndex.emplace(std::move(folded), file.sections.size());
-    file.sections.push_back(ProfileSection());
-    file.sections.back().name = std::move(name);
-    return file.sections.back();
+std::string_view View(const char* first, const char* last) {
+    return std::string_view(first, static_cast<size_t>(last - first));
 }
 
-void ParseLine(ProfileFile& file, ProfileSection*& section, const char* first, const char* last) {
+size_t SectionNamed(ProfileFile& file, std::string_view name) {
+    auto found = file.sectionIndex.find(name);
+    if (found != file.sectionIndex.end())
+        return found->second;
+    file.sectionIndex.emplace(name, file.sections.size());
+    file.sections.emplace_back();
+    file.sections.back().name = name;
+    return file.sections.size() - 1;
+}
+
+// Parses one line; current is the index of the section the line is in, SIZE_MAX before the
+// first section.
+void ParseLine(ProfileFile& file, size_t& current, const char* first, const char* last) {
     const char* nul = static_cast<const char*>(std::memchr(first, 0, last - first));
     if (nul)
         last = nul;
@@ -145,11 +193,11 @@ void ParseLine(ProfileFile& file, ProfileSection*& section, const char* first, c
             const char* nameFirst = first + 1;
             const char* nameLast = closing;
             TrimBlanks(nameFirst, nameLast);
-            section = &SectionNamed(file, nameFirst, nameLast);
+            current = SectionNamed(file, View(nameFirst, nameLast));
             return;
         }
     }
-    if (!section)
+    if (current == SIZE_MAX)
         return;
 
     // '=' is never a trail byte, so a plain byte search is exact.
@@ -169,36 +217,31 @@ void ParseLine(ProfileFile& file, ProfileSection*& section, const char* first, c
         --valueLast;
     }
 
-    ProfileKey key;
-    key.name.assign(nameFirst, nameLast);
-    key.value.assign(valueFirst, valueLast);
-    section->firstKey.emplace(FoldCase(key.name), section->keys.size());
-    section->keys.push_back(std::move(key));
+    ProfileSection& section = file.sections[current];
+    ProfileKey key{View(nameFirst, nameLast), View(valueFirst, valueLast)};
+    section.firstKey.emplace(key.name, section.keys.size());
+    section.keys.push_back(key);
 }
 
-void ParseText(ProfileFile& file, const std::string& text) {
-    const char* p = text.data();
-    const char* end = p + text.size();
+void ParseText(ProfileFile& file) {
+    const char* p = file.text.data();
+    const char* end = p + file.text.size();
     if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
         p += 3;
 
-    // Sections are only appended while parsing; keep the current one by index so that the
-    // pointer stays valid across reallocation.
     size_t current = SIZE_MAX;
     while (p < end) {
         const char* lineEnd = p;
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
             ++lineEnd;
-        ProfileSection* section = current == SIZE_MAX ? nullptr : &file.sections[current];
-        ParseLine(file, section, p, lineEnd);
-        if (section)
-            current = static_cast<size_t>(section - file.sections.data());
+        ParseLine(file, current, p, lineEnd);
         p = lineEnd < end ? lineEnd + 1 : end;
     }
 }
 
-bool ReadWholeFile(HANDLE handle, std::string& text) {
+bool ReadWholeFile(HANDLE handle, DWORD expectedSize, std::string& text) {
     text.clear();
+    text.reserve(std::min<size_t>(expectedSize, kMaxFileBytes));
     std::vector<char> chunk(64 * 1024);
     while (text.size() < kMaxFileBytes) {
         DWORD wanted =
@@ -290,19 +333,21 @@ const ProfileFile* ProfileCache::Get(LPCSTR fileName) {
         m_files.erase(cached);
 
     std::string text;
-    bool read = ReadWholeFile(handle, text);
+    bool read = ReadWholeFile(handle, sizeHigh ? 0 : sizeLow, text);
     CloseHandle(handle);
     if (!read)
         return nullptr;
+    text.shrink_to_fit();
 
     m_files.emplace_front();
     ProfileFile& file = m_files.front();
+    file.text = std::move(text);
     file.foldedPath = std::move(folded);
     file.sizeLow = sizeLow;
     file.sizeHigh = sizeHigh;
     file.lastWrite = lastWrite;
     file.codePage = codePage;
-    ParseText(file, text);
+    ParseText(file);
     while (m_files.size() > kMaxCachedFiles)
         m_files.pop_back();
     return &m_files.front();
@@ -348,7 +393,7 @@ template <typename Names> DWORD CopyNameList(LPSTR buffer, DWORD size, const Nam
     }
     size_t used = 0;
     for (const auto& item : names) {
-        const std::string& name = item.name;
+        std::string_view name = item.name;
         // The name, its zero, and the list's final zero must fit.
         if (used + name.size() + 2 > size)
             break;
@@ -365,18 +410,18 @@ template <typename Names> DWORD CopyNameList(LPSTR buffer, DWORD size, const Nam
 const ProfileSection* FindSection(const ProfileFile* file, LPCSTR section) {
     if (!file)
         return nullptr;
-    auto found = file->sectionIndex.find(FoldCase(section, std::strlen(section)));
+    auto found = file->sectionIndex.find(std::string_view(section));
     return found == file->sectionIndex.end() ? nullptr : &file->sections[found->second];
 }
 
 const ProfileKey* FindKey(const ProfileSection* section, LPCSTR key) {
     if (!section)
         return nullptr;
-    auto found = section->firstKey.find(FoldCase(key, std::strlen(key)));
+    auto found = section->firstKey.find(std::string_view(key));
     return found == section->firstKey.end() ? nullptr : &section->keys[found->second];
 }
 
-INT DecimalAtStart(const std::string& value) {
+INT DecimalAtStart(std::string_view value) {
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
