@@ -150,6 +150,9 @@ std::string CurrentPatterns(HWND dialog, FileDialog* fd) {
 
 void FillFolder(HWND dialog, FileDialog* fd) {
     SetDlgItemTextA(dialog, kFolderText, fd->current.c_str());
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+    ListDirectory(fd->current, folders, files, CurrentPatterns(dialog, fd));
     HWND list = GetDlgItem(dialog, kFolderList);
     fd->paths.clear();
     if (list != nullptr) {
@@ -176,19 +179,17 @@ void FillFolder(HWND dialog, FileDialog* fd) {
         for (size_t i = 0; i < components.size(); ++i) {
             built = i == 0 ? components[i] : Join(built, components[i]);
             fd->paths.push_back(built);
-            LRESULT index = SendMessageA(list, LB_ADDSTRING, 0,
+            // Inserted, not added: the list keeps this order even when it sorts.
+            LRESULT index = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(components[i].c_str()));
             SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
                          static_cast<LPARAM>(fd->paths.size() - 1));
             currentIndex = static_cast<int>(index);
         }
-        std::vector<std::string> folders;
-        std::vector<std::string> files;
-        ListDirectory(fd->current, folders, files, CurrentPatterns(dialog, fd));
         for (const std::string& name : folders) {
             fd->paths.push_back(Join(fd->current, name));
-            LRESULT index =
-                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+            LRESULT index = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(name.c_str()));
             SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
                          static_cast<LPARAM>(fd->paths.size() - 1));
         }
@@ -196,9 +197,6 @@ void FillFolder(HWND dialog, FileDialog* fd) {
     }
     if (HWND fileList = GetDlgItem(dialog, kFileList)) {
         SendMessageA(fileList, LB_RESETCONTENT, 0, 0);
-        std::vector<std::string> folders;
-        std::vector<std::string> files;
-        ListDirectory(fd->current, folders, files, CurrentPatterns(dialog, fd));
         for (const std::string& name : files)
             SendMessageA(fileList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }

@@ -83,6 +83,28 @@ std::vector<std::string> WindowsTest::ScreenLines() {
     return lines;
 }
 
+std::string WindowsTest::CellRow(int row) {
+    std::vector<std::string> lines = ScreenLines();
+    if (row < 0 || static_cast<size_t>(row) >= lines.size())
+        return std::string();
+    const std::string& line = lines[static_cast<size_t>(row)];
+    std::string cells;
+    for (size_t i = 0; i < line.size();) {
+        unsigned char c = static_cast<unsigned char>(line[i]);
+        size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::string one = line.substr(i, length);
+        i += length;
+        unsigned codePoint = c;
+        if (length == 3)
+            codePoint = ((c & 0x0F) << 12) | ((one[1] & 0x3F) << 6) | (one[2] & 0x3F);
+        if (codePoint >= 0x2500 && codePoint < 0x2600)
+            cells += '#';
+        else
+            cells += length == 1 ? one : host::Utf8ToAnsi(one);
+    }
+    return cells;
+}
+
 POINT WindowsTest::CellOf(HWND hwnd) {
     RECT r = {};
     GetWindowRect(hwnd, &r);

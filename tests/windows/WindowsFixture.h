@@ -33,8 +33,11 @@ class WindowsTest : public ::testing::Test {
     static void Pump(HWND dialog = nullptr);
     static std::string Text(HWND hwnd);
     static std::string ClassName(HWND hwnd);
-    // The screen as text lines.
+    // The screen as text lines (UTF-8).
     static std::vector<std::string> ScreenLines();
+    // A row of the screen in the ANSI code page with one byte per cell (a double-byte
+    // character takes its two cells); the frame's line characters become '#'.
+    static std::string CellRow(int row);
     // The cell (column, row) where a window's top-left corner is.
     static POINT CellOf(HWND hwnd);
 
