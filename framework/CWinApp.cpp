@@ -113,7 +113,7 @@ void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text) {
 }
 
 HICON CWinApp::LoadIcon(UINT id) const {
-    return LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
+    return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id));
 }
 
 void CWinApp::OnHelp() {

@@ -198,7 +198,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_pfnSuper != nullptr)
         return CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return DefWindowProcA(m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::Default() {

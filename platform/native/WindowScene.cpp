@@ -84,31 +84,41 @@ SceneControl ReadControl(HWND hWnd, HWND parent) {
     return control;
 }
 
-// The window system's message boxes are dialogs of plain statics and the standard answer
-// buttons, whose controls carry no ids of a program's own.
+// A message box, as the system makes one: a dialog with one text (a static with id 0xFFFF),
+// at most one icon (id 20) and push buttons with the standard answer ids, nothing else. A
+// program's own dialog has more texts (the about box has two) or ids of its own.
 bool LooksLikeMessageBox(const Scene& scene) {
     char name[64] = "";
     GetClassNameA(scene.top, name, sizeof name);
     if (strcasecmp(name, "#32770") != 0 || scene.page != nullptr)
         return false;
     int buttons = 0;
+    int texts = 0;
+    int icons = 0;
     for (const SceneControl& control : scene.controls) {
         int id = control.id & 0xFFFF;
         switch (control.kind) {
         case ControlKind::PushButton:
-            if (id < IDOK || (id > IDNO && id != 10 && id != 11 && id != 9))
+            if (id < IDOK || (id > IDNO && id != 10 && id != 11))
                 return false;
             ++buttons;
             break;
         case ControlKind::Static:
-            if (id != 0xFFFF && id != 0 && id != 20 && id != 0x440)
-                return false;
+            if ((control.style & SS_TYPEMASK) == SS_ICON) {
+                if (id != 20 && id != 0x440 && id != 0xFFFF)
+                    return false;
+                ++icons;
+            } else {
+                if (id != 0xFFFF)
+                    return false;
+                ++texts;
+            }
             break;
         default:
             return false;
         }
     }
-    return buttons > 0;
+    return buttons > 0 && texts == 1 && icons <= 1;
 }
 
 } // namespace
