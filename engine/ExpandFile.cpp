@@ -15,15 +15,16 @@ BOOL Fail(CInstallerWindow& window, UINT message) {
 }
 
 // TRUE when an existing destination may be replaced: not read-only, not a directory, and not
-// held open by someone who keeps others from writing it.
+// held open by someone who keeps others from writing it. Those who let others write (as this
+// copy's own reading of the source does) are no obstacle.
 BOOL CanReplace(LPCSTR destination) {
     DWORD attributes = GetFileAttributesA(destination);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return TRUE; // nothing to replace; whether the directory takes a new file shows next
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
         return FALSE;
-    HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(destination, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return FALSE;
     CloseHandle(file);

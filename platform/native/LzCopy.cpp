@@ -319,7 +319,18 @@ LONG WINAPI LZCopy(INT source, INT destination) {
     std::shared_ptr<LzFile> out = host::detail::LzFileOf(destination);
     if (!out || !out->forWriting)
         return LZERROR_BADOUTHANDLE;
-    if (in->header.compressed)
-        return Expand(*in, *out);
-    return CopyPlain(in->fd, out->fd);
+    LONG result = in->header.compressed ? Expand(*in, *out) : CopyPlain(in->fd, out->fd);
+    if (result >= 0) {
+        // The copy bears the source's modification time, as the system's LZCopy does, so that
+        // an installed file keeps the date it was released with.
+        struct stat status;
+        if (fstat(in->fd, &status) == 0) {
+            timespec times[2];
+            times[0].tv_sec = 0;
+            times[0].tv_nsec = UTIME_OMIT;
+            times[1] = status.st_mtim;
+            futimens(out->fd, times);
+        }
+    }
+    return result;
 }

@@ -96,6 +96,15 @@ TEST_F(ExpandFileTest, RelativeDestinationIsInTheCurrentDirectory) {
     EXPECT_EQ(std::set<std::string>{"A.TXT"}, Listing(HostC("DST")));
 }
 
+TEST_F(ExpandFileTest, CopyingAFileOntoItselfKeepsIt) {
+    // Truncating the destination first, as a plain create would, would destroy the source.
+    const std::string plain = RandomData(100000, 6);
+    PutFile("SRC/SELF.BIN", plain);
+    EXPECT_TRUE(ExpandFile(m_window, "C:\\SRC\\SELF.BIN", "C:\\SRC\\SELF.BIN"));
+    EXPECT_TRUE(m_window.m_messages.empty());
+    EXPECT_TRUE(Read("SRC/SELF.BIN") == plain);
+}
+
 TEST_F(ExpandFileTest, MissingSourceShows10012) {
     PutFile("DST/KEEP.DLL", "old");
     EXPECT_FALSE(ExpandFile(m_window, "C:\\SRC\\NONE.DL_", "C:\\DST\\KEEP.DLL"));

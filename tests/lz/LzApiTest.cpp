@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -209,6 +212,29 @@ TEST_F(LzApi, HandMadeFilesOfTheFormat) {
     PutFile("MATCH.DA_", file);
     EXPECT_EQ(19, CopyThrough("C:\\MATCH.DA_", "C:\\MATCH.OUT"));
     EXPECT_EQ("a" + std::string(18, 'a'), Read("MATCH.OUT"));
+}
+
+TEST_F(LzApi, CopiesBearTheSourcesModificationTime) {
+    const time_t released = 1000000000;
+    auto setTime = [&](const std::string& relative) {
+        timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = released;
+        times[0].tv_nsec = times[1].tv_nsec = 0;
+        ASSERT_EQ(0, utimensat(AT_FDCWD, HostC(relative).c_str(), times, 0));
+    };
+    auto timeOf = [&](const std::string& relative) {
+        struct stat status = {};
+        stat(HostC(relative).c_str(), &status);
+        return status.st_mtime;
+    };
+    PutFile("PLAIN.TXT", CompressibleData(20000));
+    setTime("PLAIN.TXT");
+    MakeCompressed("A.DLL", CompressibleData(20000), "A.DL_");
+    setTime("A.DL_");
+    ASSERT_EQ(20000, CopyThrough("C:\\PLAIN.TXT", "C:\\PLAIN.OUT"));
+    ASSERT_EQ(20000, CopyThrough("C:\\A.DL_", "C:\\A.OUT"));
+    EXPECT_EQ(released, timeOf("PLAIN.OUT"));
+    EXPECT_EQ(released, timeOf("A.OUT"));
 }
 
 TEST_F(LzApi, HandlesAreCheckedForTheirUse) {
