@@ -23,6 +23,8 @@ struct AutomationState {
     std::vector<const Answer*> ordered; // answers used up one after the other
     std::vector<const Answer*> always;  // answers that apply whenever they match
     size_t next = 0;
+    const Answer* current = nullptr; // the answer whose actions are being carried out
+    size_t nextAction = 0;
     bool fieldsTyped = false;
     std::map<std::string, int> repeats; // window state and action -> times taken
 };
@@ -251,55 +253,57 @@ bool SelectItem(const SceneControl& control, const std::string& item, bool open,
     return true;
 }
 
-// Carries out an answer; FALSE with the reason when one of its actions cannot be done.
-bool PerformAnswer(const Scene& scene, const Answer& answer, std::string& problem) {
-    for (const AnswerAction& action : answer.actions) {
-        const SceneControl* control = nullptr;
-        switch (action.kind) {
-        case AnswerAction::Kind::Type:
-            control = scene.FindShown(action.id);
-            if (control == nullptr || control->kind != ControlKind::Edit) {
-                problem = "there is no edit " + std::to_string(action.id);
-                return false;
-            }
-            SetWindowTextA(control->hWnd, action.text.c_str());
-            NoteLine("action", "type " + std::to_string(action.id) + " " + Quoted(action.text));
-            break;
-        case AnswerAction::Kind::Press: {
-            if (action.id == 0 && action.text.empty())
-                control = DefaultButton(scene);
-            else if (!action.text.empty())
-                control = ButtonByLabel(scene, action.text);
-            else
-                control = scene.FindShown(action.id);
-            if (control == nullptr) {
-                problem =
-                    action.text.empty() && action.id == 0
-                        ? "the window has no default button"
-                        : "there is no button " + (action.text.empty() ? std::to_string(action.id)
-                                                                       : Quoted(action.text));
-                return false;
-            }
-            if (!Usable(control)) {
-                problem = "button " + std::to_string(control->id) + " is disabled";
-                return false;
-            }
-            bool accepting = (action.id == 0 && action.text.empty()) || control->id == IDOK;
-            Press(scene, *control, accepting);
-            break;
+// Carries out one action of an answer; FALSE with the reason when it cannot be done. posted
+// tells whether it left a message for the program to handle before the next action can see
+// its effect.
+bool PerformAction(const Scene& scene, const AnswerAction& action, bool& posted,
+                   std::string& problem) {
+    const SceneControl* control = nullptr;
+    posted = false;
+    switch (action.kind) {
+    case AnswerAction::Kind::Type:
+        control = scene.FindShown(action.id);
+        if (control == nullptr || control->kind != ControlKind::Edit) {
+            problem = "there is no edit " + std::to_string(action.id);
+            return false;
         }
-        case AnswerAction::Kind::Select:
-        case AnswerAction::Kind::Open:
+        SetWindowTextA(control->hWnd, action.text.c_str());
+        NoteLine("action", "type " + std::to_string(action.id) + " " + Quoted(action.text));
+        return true;
+    case AnswerAction::Kind::Press: {
+        if (action.id == 0 && action.text.empty())
+            control = DefaultButton(scene);
+        else if (!action.text.empty())
+            control = ButtonByLabel(scene, action.text);
+        else
             control = scene.FindShown(action.id);
-            if (control == nullptr) {
-                problem = "there is no list " + std::to_string(action.id);
-                return false;
-            }
-            if (!SelectItem(*control, action.text, action.kind == AnswerAction::Kind::Open,
-                            problem))
-                return false;
-            break;
+        if (control == nullptr) {
+            problem = action.text.empty() && action.id == 0
+                          ? "the window has no default button"
+                          : "there is no button " + (action.text.empty() ? std::to_string(action.id)
+                                                                         : Quoted(action.text));
+            return false;
         }
+        if (!Usable(control)) {
+            problem = "button " + std::to_string(control->id) + " is disabled";
+            return false;
+        }
+        bool accepting = (action.id == 0 && action.text.empty()) || control->id == IDOK;
+        Press(scene, *control, accepting);
+        posted = true;
+        return true;
+    }
+    case AnswerAction::Kind::Select:
+    case AnswerAction::Kind::Open:
+        control = scene.FindShown(action.id);
+        if (control == nullptr) {
+            problem = "there is no list " + std::to_string(action.id);
+            return false;
+        }
+        if (!SelectItem(*control, action.text, action.kind == AnswerAction::Kind::Open, problem))
+            return false;
+        posted = true;
+        return true;
     }
     return true;
 }
@@ -361,10 +365,20 @@ AutomationResult Act(std::string& reason) {
     Scene scene = detail::ReadScene(top);
     std::string description = detail::DescribeScene(scene);
 
-    // The answers file first: the next answer in order, then the standing ones.
-    const Answer* answer = nullptr;
-    if (state.next < state.ordered.size() && Matches(*state.ordered[state.next], scene))
+    // The answers file first: an answer under way, the next answer in order, then the
+    // standing ones.
+    const Answer* answer = state.current;
+    if (answer != nullptr && !Matches(*answer, scene)) {
+        reason = "the window changed before the answer on line " + std::to_string(answer->line) +
+                 " was carried out; now at: " + Utf8(description);
+        NoteLine("stuck", reason, true);
+        return AutomationResult::NoAnswer;
+    }
+    if (answer == nullptr && state.next < state.ordered.size() &&
+        Matches(*state.ordered[state.next], scene)) {
         answer = state.ordered[state.next];
+        ++state.next;
+    }
     if (answer == nullptr) {
         for (const Answer* candidate : state.always) {
             if (Matches(*candidate, scene)) {
@@ -374,22 +388,37 @@ AutomationResult Act(std::string& reason) {
         }
     }
     if (answer != nullptr) {
-        std::string key = "answer " + std::to_string(answer->line);
+        if (state.current != answer) {
+            state.current = answer;
+            state.nextAction = 0;
+        }
+        std::string key =
+            "answer " + std::to_string(answer->line) + "." + std::to_string(state.nextAction);
         if (!CountRepeat(description, key)) {
+            state.current = nullptr;
             reason = "the answer on line " + std::to_string(answer->line) +
                      " came back too often at: " + Utf8(description);
             NoteLine("loop", reason, true);
             return AutomationResult::Looping;
         }
-        std::string problem;
-        if (!PerformAnswer(scene, *answer, problem)) {
-            reason = "the answer on line " + std::to_string(answer->line) + " does not fit (" +
-                     Utf8(problem) + ") at: " + Utf8(description);
-            NoteLine("stuck", reason, true);
-            return AutomationResult::NoAnswer;
+        // Actions up to the first one that leaves a message for the program: the next one
+        // waits until the program has handled it.
+        while (state.nextAction < answer->actions.size()) {
+            bool posted = false;
+            std::string problem;
+            if (!PerformAction(scene, answer->actions[state.nextAction], posted, problem)) {
+                state.current = nullptr;
+                reason = "the answer on line " + std::to_string(answer->line) + " does not fit (" +
+                         Utf8(problem) + ") at: " + Utf8(description);
+                NoteLine("stuck", reason, true);
+                return AutomationResult::NoAnswer;
+            }
+            ++state.nextAction;
+            if (posted)
+                break;
         }
-        if (!answer->always)
-            ++state.next;
+        if (state.nextAction >= answer->actions.size())
+            state.current = nullptr;
         return AutomationResult::Acted;
     }
 

@@ -157,4 +157,22 @@ TEST_F(MessageBoxTest, AWindowsBoxDefaultsToTheApplicationTitle) {
                             "message: Own caption | Plain -> OK (0x0)\n");
 }
 
+TEST_F(MessageBoxTest, AProgramsOwnDialogIsRecordedAsADialog) {
+    class CApp : public CWinApp {
+    } app;
+    CDialog about(100);
+    AtNextWait([&] { Click(GetActiveWindow(), IDOK); });
+    EXPECT_EQ(about.DoModal(), IDOK);
+    std::string transcript = Transcript();
+    EXPECT_EQ(transcript.rfind("dialog: Veltrix Setup for Win32 ", 0), 0u) << transcript;
+    EXPECT_NE(transcript.find(" | (OK)\n"), std::string::npos) << transcript;
+}
+
+TEST_F(MessageBoxTest, TheApplicationLoadsItsIcon) {
+    class CApp : public CWinApp {
+    } app;
+    EXPECT_NE(app.LoadIcon(128), nullptr);
+    EXPECT_EQ(app.LoadIcon(4242), nullptr);
+}
+
 } // namespace

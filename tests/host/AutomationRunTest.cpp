@@ -151,7 +151,7 @@ TEST_F(AutomationRunTest, AnswersAreUsedInOrderAndStandingAnswersWheneverTheyFit
     ASSERT_TRUE(WriteHostFile(m_dir / "disk1/B.TXT", "second B\r\n"));
     std::string answers = Answers("# keep A, replace B\n"
                                   "\"Installing test files.\" press ok\n"
-                                  "\"A.TXT\" press no\n"
+                                  "\"A.TXT\" press \"いいえ(N)\"\n" // its label, no &
                                   "always \"B.TXT\" press yes\n"
                                   "\"正常に終了\" press 2\n"); // UTF-8, as the file is
     RunResult run = Setup({"--overwrite", "ask", "--answers", answers});
@@ -180,6 +180,27 @@ TEST_F(AutomationRunTest, DestIsTypedIntoThePathPage) {
     int typed = FindLine(lines, "action: type 1001 \"C:\\TYPED\"");
     ASSERT_GE(typed, 0) << run.out;
     EXPECT_EQ(lines[typed + 1], "action: press 1 (OK)");
+}
+
+TEST_F(AutomationRunTest, TheDirectoryBrowserIsWorkedThroughItsLists) {
+    ASSERT_TRUE(WriteHostFile(m_dir / "disk1/SUB/NOTE.TXT", "a folder on the medium\r\n"));
+    std::string answers = Answers("\"Installing test files.\" press 1003\n"
+                                  "\"ﾊﾟｽの設定\" select 1137 \"d:\" open 1121 \"sub\" press ok\n"
+                                  "\"Installing test files.\" type 1001 \"C:\\PICKED\" press ok\n"
+                                  "* press yes\n"
+                                  "* press 2\n");
+    RunResult run = Setup({"--answers", answers});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    auto lines = Lines(run.out);
+    int browser = FindLine(lines, "dialog: ﾊﾟｽの設定... | ");
+    ASSERT_GE(browser, 0) << run.out;
+    EXPECT_EQ(lines[browser + 1], "action: select 1137 \"d:\"");
+    int opened = FindLine(lines, "action: open 1121 \"sub\"", browser);
+    ASSERT_GT(opened, browser) << run.out;
+    // The folder chosen is written into the destination edit.
+    EXPECT_GE(FindLine(lines, "page: Test Setup | Installing test files. | ", opened), 0);
+    EXPECT_NE(run.out.find("[D:\\SUB\\]"), std::string::npos) << run.out;
+    EXPECT_EQ(Installed("PICKED/A.TXT"), "first A\r\n");
 }
 
 TEST_F(AutomationRunTest, AnAnswerThatDoesNotFitStopsTheRun) {
