@@ -219,17 +219,21 @@ bool OpenFolder(HWND dialog, FileDialog* fd, const std::string& path) {
     return true;
 }
 
-void OpenSelectedFolder(HWND dialog, FileDialog* fd) {
+// Opens the folder selected in the folder list; FALSE when that is the folder shown already
+// (or nothing is selected).
+bool OpenSelectedFolder(HWND dialog, FileDialog* fd) {
     LRESULT index = SendDlgItemMessageA(dialog, kFolderList, LB_GETCURSEL, 0, 0);
     if (index < 0)
-        return;
+        return false;
     LRESULT data =
         SendDlgItemMessageA(dialog, kFolderList, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     if (data < 0 || static_cast<size_t>(data) >= fd->paths.size())
-        return;
+        return false;
     std::string path = fd->paths[static_cast<size_t>(data)];
-    if (lstrcmpiA(path.c_str(), fd->current.c_str()) != 0)
-        OpenFolder(dialog, fd, path);
+    if (lstrcmpiA(path.c_str(), fd->current.c_str()) == 0)
+        return false;
+    OpenFolder(dialog, fd, path);
+    return true;
 }
 
 void FillDrives(HWND dialog) {
@@ -360,8 +364,10 @@ LRESULT CALLBACK FolderListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return code;
     }
     if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-        if (fd != nullptr)
-            OpenSelectedFolder(dialog, fd);
+        // Enter opens the folder selected; on the folder shown it is OK.
+        if (fd != nullptr && !OpenSelectedFolder(dialog, fd))
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
         return 0;
     }
     if (message == WM_CHAR && wParam == '\r')
