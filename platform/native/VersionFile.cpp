@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@ using host::detail::ExecutableImage;
 using host::detail::ResourceId;
 
 constexpr uint16_t kVersionResourceType = 16;
+constexpr size_t kReadWholeLimit = 64u << 20;
 
 DWORD ErrorOfErrno(int error) {
     switch (error) {
@@ -65,18 +67,39 @@ bool LoadVersionBlock(LPCSTR fileName, std::vector<uint8_t>& block) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return false;
     }
-    // Mapped rather than read: only the headers and the resources are touched, however
-    // large the executable is.
-    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    int mapError = errno;
-    close(fd);
-    if (mapped == MAP_FAILED) {
-        SetLastError(ErrorOfErrno(mapError));
-        return false;
+    // Files of ordinary size are read whole, so that another program cutting the file short
+    // meanwhile cannot fault the process. Larger ones are mapped: only the headers and the
+    // resources are then touched.
+    std::vector<uint8_t> bytes;
+    void* mapped = MAP_FAILED;
+    const uint8_t* data = nullptr;
+    if (size <= kReadWholeLimit) {
+        bytes.resize(size);
+        size_t got = 0;
+        while (got < size) {
+            ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        size = got;
+        data = bytes.data();
+        close(fd);
+    } else {
+        mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        int mapError = errno;
+        close(fd);
+        if (mapped == MAP_FAILED) {
+            SetLastError(ErrorOfErrno(mapError));
+            return false;
+        }
+        data = static_cast<const uint8_t*>(mapped);
     }
 
     DWORD error = ERROR_SUCCESS;
-    ExecutableImage image(static_cast<const uint8_t*>(mapped), size);
+    ExecutableImage image(data, size);
     if (!image.IsExecutable()) {
         error = ERROR_RESOURCE_DATA_NOT_FOUND;
     } else {
@@ -86,7 +109,8 @@ bool LoadVersionBlock(LPCSTR fileName, std::vector<uint8_t>& block) {
         else if (!host::detail::BuildAnsiVersionBlock(entry->data.data, entry->data.size, block))
             error = ERROR_RESOURCE_DATA_NOT_FOUND;
     }
-    munmap(mapped, size);
+    if (mapped != MAP_FAILED)
+        munmap(mapped, size);
     if (error != ERROR_SUCCESS) {
         SetLastError(error);
         return false;

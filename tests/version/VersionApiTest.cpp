@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -184,4 +185,16 @@ TEST_F(VersionApi, FindsTheFileWithoutRegardToCase) {
     std::string path = PutFile("MIXED/Case.Dll", VersionDll(1, 2, 3, 4));
     EXPECT_GT(GetFileVersionInfoSizeA("c:\\mixed\\CASE.DLL", nullptr), 0u);
     (void)path;
+}
+
+TEST_F(VersionApi, ReadsLargeFiles) {
+    // Past the size up to which files are read whole (the rest is a hole of the host file).
+    std::string path = PutFile("HUGE.DLL", VersionDll(7, 1, 0, 2));
+    ASSERT_EQ(0, truncate(HostC("HUGE.DLL").c_str(), 70 << 20));
+    std::vector<uint8_t> block = ReadBlock(path);
+    ASSERT_FALSE(block.empty());
+    const VS_FIXEDFILEINFO* fixed = QueryFixed(block);
+    ASSERT_NE(nullptr, fixed);
+    EXPECT_EQ(0x00070001u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000002u, fixed->dwFileVersionLS);
 }
