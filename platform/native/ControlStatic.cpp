@@ -90,6 +90,11 @@ void Paint(HWND hwnd) {
             format |= DT_LEFT | DT_WORDBREAK;
             break;
         }
+        // A one-row static keeps its text on its row: a text a cell too wide for the box
+        // (cells are coarser than the fonts the templates were laid out for) loses its end
+        // rather than all of its last word.
+        if (client.bottom <= kCellHeight)
+            format &= ~static_cast<UINT>(DT_WORDBREAK);
         if (style & SS_NOPREFIX)
             format |= DT_NOPREFIX;
         if (style & SS_ENDELLIPSIS)

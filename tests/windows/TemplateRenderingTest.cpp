@@ -1,0 +1,184 @@
+// The program's own dialog templates drawn on the screen: every text stands at the cell its
+// dialog units give (column x / 4, row y / 8 from the dialog's client area), the pages inside
+// a main window from template 101.
+#include "WindowsFixture.h"
+
+namespace {
+
+INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+class TemplateRenderingTest : public WindowsTest {
+  protected:
+    TemplateRenderingTest() : WindowsTest("JPN") {}
+
+    HWND Create(int id, HWND parent = nullptr) {
+        HWND dialog =
+            CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), parent, Plain, 0);
+        EXPECT_NE(dialog, nullptr) << id;
+        return dialog;
+    }
+    // The main window with one page shown in it.
+    HWND ShowPage(int id) {
+        m_main = Create(101);
+        HWND page = Create(id, m_main);
+        ShowWindow(page, SW_SHOW);
+        EnableWindow(page, TRUE);
+        UpdateWindow(m_main);
+        return page;
+    }
+    static POINT OriginCell(HWND dialog) {
+        POINT origin = {0, 0};
+        ClientToScreen(dialog, &origin);
+        EXPECT_EQ(origin.x % 8, 0);
+        EXPECT_EQ(origin.y % 16, 0);
+        return POINT{origin.x / 8, origin.y / 16};
+    }
+    // The text as the screen shows it at the cell of (x, y) dialog units of the dialog.
+    static std::string At(HWND dialog, int x, int y, size_t length) {
+        POINT origin = OriginCell(dialog);
+        std::string row = CellRow(origin.y + y / 8);
+        size_t column = static_cast<size_t>(origin.x + x / 4);
+        if (row.size() < column + length)
+            row.resize(column + length, ' ');
+        return row.substr(column, length);
+    }
+    // A control's window lies on the cell of its dialog units.
+    static void ExpectControlAt(HWND dialog, int id, int x, int y) {
+        HWND control = GetDlgItem(dialog, id);
+        ASSERT_NE(control, nullptr) << id;
+        POINT origin = OriginCell(dialog);
+        POINT cell = CellOf(control);
+        EXPECT_EQ(cell.x - origin.x, x / 4) << id;
+        EXPECT_EQ(cell.y - origin.y, y / 8) << id;
+    }
+    static bool RowHas(HWND dialog, int y, const std::string& text) {
+        POINT origin = OriginCell(dialog);
+        return CellRow(origin.y + y / 8).find(text) != std::string::npos;
+    }
+
+    HWND m_main = nullptr;
+};
+
+TEST_F(TemplateRenderingTest, TheMainWindowIsAFramedWindowOfWholeCells) {
+    HWND main = Create(101);
+    EXPECT_TRUE(IsWindowVisible(main));
+    RECT client;
+    GetClientRect(main, &client);
+    // 256 x 129 dialog units: 64 columns, 16 rows and a bit, rounded up to 17.
+    EXPECT_EQ(client.right, 64 * 8);
+    EXPECT_EQ(client.bottom, 17 * 16);
+    RECT window;
+    GetWindowRect(main, &window);
+    EXPECT_EQ(window.right - window.left, 66 * 8);
+    EXPECT_EQ(window.bottom - window.top, 19 * 16);
+}
+
+TEST_F(TemplateRenderingTest, PathPage) {
+    HWND page = ShowPage(110);
+    RECT r;
+    GetClientRect(page, &r);
+    EXPECT_EQ(r.right, 512);
+    EXPECT_EQ(r.bottom, 256);
+    std::string line1 = "Veltrix \xBF\xCC\xC4\xB3\xAA\xB1\x90\xBB\x95i\x82\xCC\xBE\xAF\xC4\xB1"
+                        "\xAF\xCC\xDF\x82\xF0\x8Ds\x82\xA2\x82\xDC\x82\xB7\x81"
+                        "B";
+    EXPECT_EQ(At(page, 8, 6, line1.size()), line1);
+    EXPECT_EQ(At(page, 8, 18, 16), "\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81H");
+    // Labels show their mnemonic without the "&"; 32 dialog units are 8 cells, one fewer
+    // than the label needs, so its last cell is cut rather than its mnemonic wrapped away.
+    EXPECT_EQ(At(page, 8, 36, 9), "\xBA\xCB\xDF\xB0\x8C\xB3(F ");
+    EXPECT_EQ(At(page, 8, 54, 9), "\xBA\xCB\xDF\xB0\x90\xE6(T ");
+    ExpectControlAt(page, 1000, 40, 34);
+    ExpectControlAt(page, 1002, 196, 33);
+    ExpectControlAt(page, 1001, 40, 52);
+    ExpectControlAt(page, 1003, 196, 51);
+    ExpectControlAt(page, IDOK, 138, 108);
+    ExpectControlAt(page, IDCANCEL, 196, 108);
+    EXPECT_TRUE(RowHas(page, 108, "OK"));
+    EXPECT_TRUE(RowHas(page, 108, "\xB7\xAC\xDD\xBE\xD9"));
+    EXPECT_TRUE(RowHas(page, 33, "\x8EQ\x8F\xC6(B)..."));
+}
+
+TEST_F(TemplateRenderingTest, CopyPage) {
+    HWND page = ShowPage(111);
+    SetDlgItemTextA(page, 1004, "D:\\SETUP.INF");
+    UpdateWindow(m_main);
+    EXPECT_EQ(At(page, 8, 24, 8), "\xBA\xCB\xDF\xB0\x8C\xB3 :");
+    EXPECT_EQ(At(page, 8, 36, 8), "\xBA\xCB\xDF\xB0\x90\xE6 :");
+    EXPECT_EQ(At(page, 40, 24, 12), "D:\\SETUP.INF");
+    ExpectControlAt(page, 1013, 27, 77);
+    ExpectControlAt(page, IDCANCEL, 196, 108);
+    // The empty static 1013 shows nothing.
+    EXPECT_EQ(At(page, 27, 77, 40), std::string(40, ' '));
+}
+
+TEST_F(TemplateRenderingTest, FinishAndAbortPages) {
+    HWND finish = ShowPage(112);
+    EXPECT_EQ(At(finish, 8, 6, 7), "\xBE\xAF\xC4\xB1\xAF\xCC\xDF");
+    EXPECT_TRUE(RowHas(finish, 108, "\x8FI\x97\xB9(X)"));
+    DestroyWindow(m_main);
+    HWND abort = ShowPage(113);
+    EXPECT_EQ(At(abort, 8, 6, 7), "\xBE\xAF\xC4\xB1\xAF\xCC\xDF");
+    EXPECT_EQ(At(abort, 8, 18, 6), "\x82\xE0\x82\xA4\x88\xEA");
+    ExpectControlAt(abort, IDCANCEL, 196, 108);
+}
+
+TEST_F(TemplateRenderingTest, OnlyTheShownPageIsDrawn) {
+    HWND path = ShowPage(110);
+    HWND abort = Create(113, m_main);
+    ShowWindow(path, SW_HIDE);
+    ShowWindow(abort, SW_SHOW);
+    UpdateWindow(m_main);
+    EXPECT_EQ(At(abort, 8, 18, 6), "\x82\xE0\x82\xA4\x88\xEA");
+    EXPECT_FALSE(RowHas(abort, 36, "(F)"));
+    EXPECT_FALSE(RowHas(abort, 108, "OK"));
+}
+
+TEST_F(TemplateRenderingTest, OverwriteDialog) {
+    HWND dialog = Create(102);
+    ASSERT_TRUE(IsWindowVisible(dialog));
+    SetDlgItemTextA(dialog, 1012, "APP.EXE");
+    UpdateWindow(dialog);
+    EXPECT_EQ(At(dialog, 6, 6, 7), "APP.EXE");
+    EXPECT_EQ(At(dialog, 20, 18, 4), "\x82\xCD\xBA\xCB");
+    EXPECT_EQ(At(dialog, 6, 86, 4), "\x8F\xE3\x8F\x91");
+    ExpectControlAt(dialog, 1011, 56, 44);
+    ExpectControlAt(dialog, 1010, 56, 71);
+    ExpectControlAt(dialog, 1013, 56, 60);
+    ExpectControlAt(dialog, IDYES, 82, 108);
+    EXPECT_TRUE(RowHas(dialog, 108, "\x82\xCD\x82\xA2(Y)"));
+    EXPECT_TRUE(RowHas(dialog, 108, "\x82\xA2\x82\xA2\x82\xA6(N)"));
+}
+
+TEST_F(TemplateRenderingTest, AboutBox) {
+    HWND about = Create(100);
+    ShowWindow(about, SW_SHOW);
+    UpdateWindow(about);
+    EXPECT_EQ(At(about, 40, 10, 23), "Veltrix Setup for Win32");
+    ExpectControlAt(about, IDOK, 170, 7);
+    EXPECT_TRUE(RowHas(about, 7, "OK"));
+    RECT r;
+    GetWindowRect(about, &r);
+    char caption[64] = "";
+    GetWindowTextA(about, caption, sizeof caption);
+    EXPECT_EQ(std::string(caption).substr(0, 23), "Veltrix Setup for Win32");
+}
+
+TEST_F(TemplateRenderingTest, DirectoryBrowserTemplate) {
+    HWND browser = Create(1536);
+    ShowWindow(browser, SW_SHOW);
+    UpdateWindow(browser);
+    EXPECT_EQ(At(browser, 6, 6, 9), "\xCC\xAB\xD9\xC0\xDE(F):");
+    EXPECT_EQ(At(browser, 6, 104, 10), "\xC4\xDE\xD7\xB2\xCC\xDE(V):");
+    ExpectControlAt(browser, 1121, 6, 32);
+    ExpectControlAt(browser, 1137, 6, 114);
+    ExpectControlAt(browser, IDOK, 114, 6);
+    ExpectControlAt(browser, IDCANCEL, 114, 25);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(browser, 1152)));
+    // The hidden file-name label is not drawn.
+    EXPECT_FALSE(RowHas(browser, 6, "\xCC\xA7\xB2\xD9\x96\xBC"));
+}
+
+} // namespace
