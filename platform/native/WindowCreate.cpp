@@ -202,7 +202,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
     if (IsTopLevel(w)) {
         std::vector<HWND> owned;
         for (Window* top : Desktop()->children)
-            if (top->owner == hWnd)
+            if (top->owner == hWnd && top != w)
                 owned.push_back(top->handle);
         for (HWND o : owned)
             DestroyWindow(o);

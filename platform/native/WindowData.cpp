@@ -97,10 +97,16 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int index, LONG_PTR newLong) {
         if (w->style & WS_CHILD)
             return 0; // SetParent's job
         old = reinterpret_cast<LONG_PTR>(w->owner);
-        if (Window* owner = Find(reinterpret_cast<HWND>(newLong)))
-            w->owner = TopLevelOf(owner)->handle;
-        else
+        if (Window* owner = Find(reinterpret_cast<HWND>(newLong))) {
+            // An owner chain never comes back to the window itself.
+            HWND candidate = TopLevelOf(owner)->handle;
+            for (Window* o = Find(candidate); o != nullptr; o = Find(o->owner))
+                if (o == w)
+                    return 0;
+            w->owner = candidate == Desktop()->handle ? nullptr : candidate;
+        } else {
             w->owner = nullptr;
+        }
         return old;
     case GWLP_ID:
         old = static_cast<LONG_PTR>(w->id);

@@ -133,6 +133,19 @@ TEST_F(WindowLifecycleTest, OwnedWindowsGoWithTheirOwner) {
     EXPECT_FALSE(IsWindow(owned));
 }
 
+TEST_F(WindowLifecycleTest, AnOwnerChainNeverComesBackToTheWindow) {
+    HWND a = Top("a");
+    HWND b = CreateWindowExA(0, "LoggingWindow", "b", WS_POPUP, 0, 0, 50, 50, a, nullptr, nullptr,
+                             nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(SetWindowLongPtrA(a, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(b)), 0);
+    EXPECT_EQ(GetWindow(a, GW_OWNER), nullptr);
+    EXPECT_EQ(SetWindowLongPtrA(a, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(a)), 0);
+    EXPECT_EQ(GetWindow(a, GW_OWNER), nullptr);
+    EXPECT_TRUE(DestroyWindow(a));
+    EXPECT_FALSE(IsWindow(b));
+}
+
 TEST_F(WindowLifecycleTest, TreeOfWindows) {
     HWND top = Top("top");
     HWND a = Child(top, "a", 1);
