@@ -245,6 +245,9 @@ void FillDrives(HWND dialog) {
     for (int i = 0; i < 26; ++i) {
         if (!(mask & (1u << i)))
             continue;
+        char root[4] = {static_cast<char>('A' + i), ':', '\\', '\0'};
+        if (GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR)
+            continue;
         char name[3] = {static_cast<char>('a' + i), ':', '\0'};
         SendMessageA(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
