@@ -77,6 +77,31 @@ TEST_F(ModalTest, EnterAndEscInAModalDialog) {
     EXPECT_EQ(UnexpectedWaits(), 0);
 }
 
+TEST_F(ModalTest, DialogBoxParamRunsATemplateOfTheProgram) {
+    // The overwrite question: Yes is its default button, Esc and the close box are Cancel.
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    AtNextWait([] { host::PostKeyDown(VK_RETURN); });
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(102), nullptr, EndingDialogProc, 0), IDYES);
+    AtNextWait([] { host::PostKeyDown('N', false, true); });
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(102), nullptr, EndingDialogProc, 0), IDNO);
+    AtNextWait([] { host::PostKeyDown(VK_ESCAPE); });
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(102), nullptr, EndingDialogProc, 0),
+              IDCANCEL);
+    AtNextWait([] {
+        RECT r;
+        GetWindowRect(GetActiveWindow(), &r);
+        host::PostMouseClick(r.right - 3 * 8 + 2, r.top + 4);
+    });
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(102), nullptr, EndingDialogProc, 0),
+              IDCANCEL);
+    // The about box closes with Enter.
+    AtNextWait([] { host::PostKeyDown(VK_RETURN); });
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(100), nullptr, EndingDialogProc, 0), IDOK);
+    // A template that is not there.
+    EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(4711), nullptr, EndingDialogProc, 0), -1);
+    EXPECT_EQ(UnexpectedWaits(), 0);
+}
+
 INT_PTR CALLBACK EndAtOnce(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         EndDialog(dialog, lParam);
