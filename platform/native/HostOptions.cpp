@@ -41,8 +41,9 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     app.footer("Exit status: 0 finished; 1 abandoned, or an unattended run met a question it "
                "has no answer for; 2 the setup script was refused; 3 finished, Windows must "
                "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an "
-               "answers file that cannot be read; 66 a missing medium, disk or answers file; "
-               "69 no terminal for the tui; 73 the prefix or the transcript cannot be made.");
+               "answers file that cannot be parsed; 66 a missing medium, disk or answers file; "
+               "69 no terminal for the tui; 70 an ending without status of its own; 73 the "
+               "prefix or the transcript cannot be made or used.");
 
     std::string media = ".";
     std::string mediaType = "cdrom";
@@ -55,33 +56,45 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     std::string overwrite = "yes";
 
     app.add_option("--media", media,
-                   "The installation medium: the directory that holds "
-                   "INSTKIT.INF (default: the current directory)");
+                   "The installation medium: the directory that holds INSTKIT.INF (default: "
+                   "the current directory)")
+        ->type_name("DIR");
     app.add_option("--media-type", mediaType,
-                   "How the medium's drive reports: cdrom (default), removable, fixed or remote");
-    app.add_option("--disk", disks, "N=DIR: the medium of disk N of a multi-disk set")->take_all();
+                   "How the medium's drive reports: cdrom (default), removable, fixed or remote")
+        ->type_name("TYPE");
+    // One N=DIR per --disk, so that a stray word after it is an error and not another disk.
+    app.add_option("--disk", disks, "The medium of disk N of a multi-disk set (repeatable)")
+        ->type_name("N=DIR")
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--prefix", prefix,
                    "The emulated machine (default: $VELTRIX_PREFIX, else "
-                   "~/.local/share/veltrix-setup/machine)");
-    app.add_option("--os", os, "win95, nt31, nt35, nt351 or nt4 (default nt4)");
-    app.add_option("--pc", pc, "pcat (default) or pc98");
+                   "~/.local/share/veltrix-setup/machine)")
+        ->type_name("DIR");
+    app.add_option("--os", os, "win95, nt31, nt35, nt351 or nt4 (default nt4)")->type_name("NAME");
+    app.add_option("--pc", pc, "pcat (default) or pc98")->type_name("NAME");
     app.add_option("--lang", lang,
-                   "The user's three-letter language abbreviation (default from the locale)");
-    app.add_option("--ui", ui, "tui (default on a terminal) or headless");
+                   "The user's three-letter language abbreviation (default from the locale)")
+        ->type_name("ABBR");
+    app.add_option("--ui", ui, "tui (default on a terminal) or headless")->type_name("NAME");
     app.add_flag("--silent", options.silent,
                  "Unattended: accept every page as proposed and answer Yes to confirmations");
     app.add_option("--src", options.src,
-                   "Typed into the path page's source field in unattended runs");
+                   "Typed into the path page's source field in unattended runs")
+        ->type_name("WINPATH");
     app.add_option("--dest", options.dest,
-                   "Typed into the path page's destination field in unattended runs");
+                   "Typed into the path page's destination field in unattended runs")
+        ->type_name("WINPATH");
     app.add_option("--overwrite", overwrite,
-                   "ask, yes or no: the answer to the overwrite question in unattended runs "
-                   "(default yes)");
+                   "The answer to the overwrite question in unattended runs (default yes)")
+        ->type_name("ask|yes|no");
     app.add_option("--answers", options.answersFile,
-                   "Unattended, with the answers in FILE (format in docs/automation.md)");
+                   "Unattended, with the answers in FILE (format in docs/automation.md)")
+        ->type_name("FILE");
     app.add_option("--transcript", options.transcriptFile,
                    "Where the transcript goes (default: standard output in headless runs; "
-                   "- is standard output)");
+                   "- is standard output)")
+        ->type_name("FILE");
 
     try {
         app.parse(argc, argv);

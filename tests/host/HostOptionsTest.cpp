@@ -117,6 +117,7 @@ TEST(HostOptions, RefusesWhatItDoesNotKnow) {
         {"--disk", "0=/dir"},
         {"--disk", "2="},
         {"--disk", "2=/a", "--disk", "2=/b"},
+        {"--disk", "2=/a", "3=/b"},
         {"--media"},
         {"--media", ""},
         {"--answers", ""},
