@@ -1,6 +1,8 @@
 // Helpers the standard controls share.
 #include "Control.h"
 
+#include <algorithm>
+
 namespace win {
 
 HBRUSH ControlColors(HWND control, HDC hdc, UINT ctlColorMessage) {

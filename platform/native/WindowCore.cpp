@@ -3,26 +3,33 @@
 
 namespace win {
 
+namespace {
+
+// The desktop: the parent of every top-level window, its client area the screen.
+void MakeDesktop(System& system) {
+    auto desktop = std::make_unique<Window>();
+    desktop->handle = reinterpret_cast<HWND>(system.nextHandle);
+    system.nextHandle += 4;
+    desktop->cls = FindClass("#32769");
+    desktop->proc = desktop->cls ? desktop->cls->wc.lpfnWndProc : DesktopProc;
+    desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    desktop->rect = ScreenBounds();
+    desktop->updatePending = true;
+    desktop->update = desktop->rect;
+    system.desktop = desktop.get();
+    system.windows.emplace(desktop->handle, std::move(desktop));
+}
+
+} // namespace
+
 System& Sys() {
-    static System* system = [] {
-        auto* s = new System;
-        return s;
-    }();
-    static bool started = false;
-    if (!started) {
-        started = true;
+    // Never destroyed: windows may still be asked about while the program exits.
+    static System* system = new System;
+    if (system->desktop == nullptr && !system->starting) {
+        system->starting = true;
         RegisterBuiltinClasses();
-        auto desktop = std::make_unique<Window>();
-        desktop->handle = reinterpret_cast<HWND>(system->nextHandle);
-        system->nextHandle += 4;
-        desktop->cls = FindClass("#32769");
-        desktop->proc = desktop->cls ? desktop->cls->wc.lpfnWndProc : DesktopProc;
-        desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-        desktop->rect = ScreenBounds();
-        desktop->updatePending = true;
-        desktop->update = desktop->rect;
-        system->desktop = desktop.get();
-        system->windows.emplace(desktop->handle, std::move(desktop));
+        MakeDesktop(*system);
+        system->starting = false;
     }
     return *system;
 }

@@ -74,6 +74,7 @@ struct System {
     HWND capture = nullptr;
     uintptr_t nextHandle = 0x20000;
     int callDepth = 0; // window procedures running now
+    bool starting = false;
 };
 
 System& Sys();
