@@ -148,6 +148,19 @@ bool StartTui(std::string& error) {
         return false;
     }
     set_term(state.screen);
+    // A terminal that cannot place the cursor would get a stream of text that makes no screen.
+    const char* cursorAddress = tigetstr(const_cast<char*>("cup"));
+    if (!cursorAddress || cursorAddress == reinterpret_cast<const char*>(-1)) {
+        endwin();
+        delscreen(state.screen);
+        state.screen = nullptr;
+        std::setlocale(LC_CTYPE, state.savedLocale.c_str());
+        const char* term = std::getenv("TERM");
+        error = std::string("the terminal \"") + (term ? term : "") +
+                "\" cannot place the cursor (use --ui headless)";
+        return false;
+    }
+    set_escdelay(kEscapeDelayMs);
     g_bCursesActive = 1;
     cbreak();
     noecho();

@@ -63,12 +63,14 @@ std::string ReadFile(const std::string& path) {
 // A tmux server of its own, with one session that runs a child test of this program.
 class CTmuxSession {
   public:
-    CTmuxSession(const std::string& childTest, const std::string& childDir) {
+    CTmuxSession(const std::string& childTest, const std::string& childDir,
+                 const std::string& environment = "") {
         static int sessions = 0;
         m_socket = "veltrix-gdi-" + std::to_string(getpid()) + "-" + std::to_string(++sessions);
-        std::string child = "env " + std::string(kChildDirVariable) + "=" + Quote(childDir) + " " +
-                            Quote(SelfPath()) + " --gtest_filter=" + childTest + " 2>" +
-                            Quote(childDir + "/stderr") + "; echo CHILD-EXIT $?; sleep 60";
+        std::string child = "env " + environment + " " + std::string(kChildDirVariable) + "=" +
+                            Quote(childDir) + " " + Quote(SelfPath()) +
+                            " --gtest_filter=" + childTest + " 2>" + Quote(childDir + "/stderr") +
+                            "; echo CHILD-EXIT $?; sleep 60";
         Tmux("-f /dev/null new-session -d -x 100 -y 30 -s gdi " + Quote("sh -c " + Quote(child)));
         Tmux("set-option -g escape-time 0");
     }
@@ -218,6 +220,27 @@ TEST(TerminalChild, WaitForSignal) {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
         DispatchMessageA(&msg);
+}
+
+TEST(TerminalChild, RefuseTheTerminal) {
+    ChildSession session;
+    std::string error;
+    bool started = session.Start(error);
+    if (!started && error.empty())
+        GTEST_SKIP() << "runs inside TerminalSession only";
+    std::ofstream(session.Dir() + "/result") << (started ? "started" : "refused: " + error);
+}
+
+TEST(TerminalSession, RefusesATerminalThatCannotPlaceTheCursor) {
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed";
+    TempDir dir;
+    CTmuxSession tmux("TerminalChild.RefuseTheTerminal", dir.path(), "TERM=dumb");
+    ASSERT_TRUE(tmux.WaitFor("CHILD-EXIT 0")) << tmux.Capture() << ReadFile(dir / "stderr");
+    std::string result = ReadFile(dir / "result");
+    EXPECT_EQ(result.rfind("refused: ", 0), 0u) << result;
+    EXPECT_NE(result.find("dumb"), std::string::npos) << result;
+    EXPECT_FALSE(tmux.AlternateScreen());
 }
 
 TEST(TerminalSession, ShowsTheScreenAndTurnsKeysIntoMessages) {

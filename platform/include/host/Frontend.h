@@ -10,9 +10,10 @@ namespace host {
 enum class FrontendKind { Tui, Headless };
 
 // Starts the front end. The terminal front end refuses (FALSE, with a message in error) when
-// standard input or output is not a terminal, so that it never garbles a pipe or a file; it
-// sizes the screen to the terminal, at least 80 x 25 cells. The headless front end keeps the
-// screen at 80 x 25 cells.
+// standard input or output is not a terminal, or the terminal cannot place its cursor, so that
+// it never garbles a pipe, a file or a terminal; it sizes the screen to the terminal, at least
+// 80 x 25 cells. The headless front end makes the screen 80 x 25 cells. Either clears the
+// screen: start the front end before the first window is made.
 bool StartFrontend(FrontendKind kind, std::string& error);
 // Restores the terminal. Also done at exit and on SIGINT and SIGTERM.
 void StopFrontend();
