@@ -427,6 +427,10 @@ BOOL WINAPI EnableMenuItem(HMENU menu, UINT item, UINT enable) {
     MenuItem* found = Locate(FindMenu(menu), item, enable & MF_BYPOSITION);
     if (found == nullptr)
         return -1;
+    // The close box of a window follows its Close item.
+    for (auto& entry : Sys().windows)
+        if (entry.second->sysMenu == menu)
+            InvalidateFrame(entry.second.get());
     UINT old = found->flags & (MF_GRAYED | MF_DISABLED);
     found->flags = (found->flags & ~static_cast<UINT>(MF_GRAYED | MF_DISABLED)) |
                    (enable & (MF_GRAYED | MF_DISABLED));

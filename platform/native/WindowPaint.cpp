@@ -200,6 +200,12 @@ RECT CloseBoxRect(const Window* w) {
     RECT window = ScreenRect(w);
     if (window.right - window.left < 8 * kCellWidth)
         return r;
+    // A window whose Close is grayed (a message box without Cancel) shows no close box.
+    if (w->sysMenu != nullptr) {
+        UINT state = GetMenuState(w->sysMenu, SC_CLOSE, MF_BYCOMMAND);
+        if (state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED)))
+            return r;
+    }
     r = {window.right - 4 * kCellWidth, window.top, window.right - kCellWidth,
          window.top + kCellHeight};
     return r;

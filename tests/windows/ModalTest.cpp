@@ -184,6 +184,24 @@ TEST_F(ModalTest, TheCloseBoxIsCancel) {
     EXPECT_EQ(UnexpectedWaits(), 0);
 }
 
+TEST_F(ModalTest, ABoxWithoutCancelHasNoCloseBox) {
+    auto captionRow = [](std::string& out) {
+        return [&out] {
+            RECT r;
+            GetWindowRect(GetActiveWindow(), &r);
+            out = CellRow(r.top / 16);
+            host::PostKeyDown(VK_RETURN);
+        };
+    };
+    std::string withCancel;
+    std::string withoutCancel;
+    Box(MB_OKCANCEL, {captionRow(withCancel)});
+    Box(MB_YESNO, {captionRow(withoutCancel)});
+    EXPECT_NE(withCancel.find("[X]"), std::string::npos);
+    EXPECT_EQ(withoutCancel.find("[X]"), std::string::npos);
+    EXPECT_NE(withoutCancel.find("Caption"), std::string::npos);
+}
+
 TEST_F(ModalTest, ClickingAButtonAnswers) {
     auto clickNo = [] {
         HWND box = GetActiveWindow();
