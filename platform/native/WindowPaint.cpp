@@ -124,8 +124,9 @@ void Invalidate(Window* w, const RECT* clientRect, bool erase, bool allChildren)
     if (Empty(r))
         return;
     AddUpdate(w, r, erase);
-    if ((w->style & WS_CLIPCHILDREN) && !allChildren)
-        return;
+    // A window's device context does not leave out its children's cells (not even with
+    // WS_CLIPCHILDREN), so the children it overlaps are painted again after it.
+    (void)allChildren;
     for (Window* child : w->children) {
         RECT overlap = Intersect(r, child->rect);
         if (Empty(overlap))

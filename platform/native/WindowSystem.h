@@ -113,7 +113,8 @@ BOOL PlaceWindow(Window* w, WINDOWPOS wp);
 
 // Painting (WindowPaint.cpp).
 // Adds a rectangle (client coordinates; null: the whole client area) to the update region,
-// and to the children it overlaps unless the window clips its children.
+// and to the children it overlaps (allChildren is kept for RDW_ALLCHILDREN; children are
+// always included, since a parent paints over their cells).
 void Invalidate(Window* w, const RECT* clientRect, bool erase, bool allChildren = false);
 void InvalidateFrame(Window* w);
 void InvalidateAll(Window* w); // frame, client and every descendant

@@ -102,6 +102,18 @@ TEST_F(PaintTest, InvalidatingAWindowRepaintsItAndTheChildrenItCovers) {
     EXPECT_TRUE(g_painted.empty());
 }
 
+TEST_F(PaintTest, ChildrenArePaintedAgainAfterTheirParentEvenWhenItClipsThem) {
+    HWND top = Top("top", 2, 2);
+    SetWindowLongA(top, GWL_STYLE, GetWindowLongA(top, GWL_STYLE) | WS_CLIPCHILDREN);
+    Child(top, "kid", 1, 1);
+    Pump();
+    g_painted.clear();
+    InvalidateRect(top, nullptr, TRUE);
+    Pump();
+    EXPECT_EQ(g_painted, (std::vector<std::string>{"top", "kid"}));
+    EXPECT_EQ(Cells(4, 4, 3), "kid");
+}
+
 TEST_F(PaintTest, HidingAWindowRepaintsWhatWasBeneath) {
     HWND below = Top("below", 2, 2);
     HWND above = Top("above", 6, 3);
