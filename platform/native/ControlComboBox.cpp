@@ -303,6 +303,14 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
             CloseList(hwnd, wParam == VK_RETURN);
             return 0;
         }
+        if (s->list != nullptr && wParam == VK_TAB) {
+            // Tab takes the choice and goes on to the next control.
+            CloseList(hwnd, true);
+            Window* w = Find(hwnd);
+            if (w != nullptr && w->parent != nullptr && w->parent != Sys().desktop)
+                Send(w->parent->handle, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0);
+            return 0;
+        }
         MoveKey(hwnd, s, wParam);
         return 0;
     case WM_CHAR: {

@@ -220,6 +220,13 @@ TEST_F(ListComboTest, ComboKeysChangeTheSelectionAndDropTheList) {
     EXPECT_FALSE(SendMessageA(m_combo, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(SendMessageA(m_combo, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(Notes().back(), std::make_pair(WORD{kCombo}, WORD{CBN_CLOSEUP}));
+    // Tab in the dropped list takes the choice and moves on.
+    Key(VK_F4);
+    Key(VK_DOWN);
+    Key(VK_TAB);
+    EXPECT_FALSE(SendMessageA(m_combo, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(SendMessageA(m_combo, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(GetFocus(), m_list);
 }
 
 TEST_F(ListComboTest, ClickingTheDroppedListPicksAnItem) {
