@@ -38,8 +38,17 @@ struct ModuleTable {
 };
 
 ModuleTable& Table() {
-    static ModuleTable table;
-    return table;
+    static ModuleTable* table = [] {
+        auto* created = new ModuleTable;
+        // Libraries are files of one machine: when it stops they go with it, so that a machine
+        // started later in the same process finds its own files, not another prefix's.
+        host::AddMachineStopHandler([created] {
+            std::lock_guard<std::recursive_mutex> guard(created->lock);
+            created->libraries.clear();
+        });
+        return created;
+    }();
+    return *table;
 }
 
 bool IsLead(unsigned char c) {

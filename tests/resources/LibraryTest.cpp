@@ -333,3 +333,29 @@ TEST_F(Library, ChangedBytesNeverCrash) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LibraryLifetime, LibrariesGoWithTheirMachine) {
+    std::string library = LanguageLibraryPath();
+    if (library.empty())
+        GTEST_SKIP() << "the build made no test language library (no mingw-w64 tools)";
+    HMODULE module = nullptr;
+    {
+        TestMachine first("ENU");
+        ASSERT_TRUE(first.Started()) << first.Error();
+        ASSERT_TRUE(CopyHostFile(library, first.media() + "/SETUPENU.DLL"));
+        module = LoadLibraryA("SETUPENU");
+        ASSERT_NE(module, nullptr);
+        // Not freed: the machine stops with the library loaded.
+    }
+    TestMachine second("ENU");
+    ASSERT_TRUE(second.Started()) << second.Error();
+    EXPECT_EQ(GetModuleHandleA("SETUPENU"), nullptr);
+    EXPECT_EQ(LoadLibraryA("SETUPENU"), nullptr); // the new medium has no library
+    char buffer[16];
+    EXPECT_EQ(LoadStringA(module, 1000, buffer, sizeof buffer), 0);
+    EXPECT_FALSE(FreeLibrary(module));
+}
+
+} // namespace

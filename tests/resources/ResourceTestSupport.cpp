@@ -4,10 +4,8 @@
 
 #include <iconv.h>
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -91,12 +89,19 @@ std::string Unescape(const std::string& quoted) {
 } // namespace
 
 std::map<UINT, std::string> ProgramStringTable() {
+    // "#define NAME 123" lines of resource.h.
     std::map<std::string, UINT> ids;
-    std::string header = ReadSource("resources/resource.h");
-    std::regex define(R"(#define\s+(\w+)\s+(\d+))");
-    for (std::sregex_iterator it(header.begin(), header.end(), define), end; it != end; ++it)
-        ids[(*it)[1]] = static_cast<UINT>(std::stoul((*it)[2]));
+    std::istringstream header(ReadSource("resources/resource.h"));
+    for (std::string line; std::getline(header, line);) {
+        std::istringstream words(line);
+        std::string directive, name, value;
+        words >> directive >> name >> value;
+        if (directive == "#define" && !value.empty() &&
+            value.find_first_not_of("0123456789") == std::string::npos)
+            ids[name] = static_cast<UINT>(std::stoul(value));
+    }
 
+    // "    NAME "text"" lines between the string table's BEGIN and END.
     std::map<UINT, std::string> table;
     std::string rc = ReadSource("resources/setup.rc");
     size_t start = rc.find("STRINGTABLE");
@@ -104,18 +109,18 @@ std::map<UINT, std::string> ProgramStringTable() {
     size_t end = rc.find("\nEND", begin);
     if (start == std::string::npos || begin == std::string::npos || end == std::string::npos)
         return table;
-    std::string body = rc.substr(begin + 5, end - begin - 5);
-    std::regex entry(R"re(^\s*(\w+)\s+"((?:[^"]|"")*)"\s*$)re");
-    std::istringstream lines(body);
+    std::istringstream lines(rc.substr(begin + 5, end - begin - 5));
     for (std::string line; std::getline(lines, line);) {
-        std::smatch match;
-        if (!std::regex_match(line, match, entry))
+        size_t nameStart = line.find_first_not_of(" \t");
+        size_t quote = line.find('"');
+        size_t last = line.rfind('"');
+        if (nameStart == std::string::npos || quote == std::string::npos || last <= quote)
             continue;
-        std::string name = match[1];
-        if (!ids.count(name) && !std::isdigit(static_cast<unsigned char>(name[0])))
+        std::string name = line.substr(nameStart, line.find_first_of(" \t", nameStart) - nameStart);
+        if (!ids.count(name) && name.find_first_not_of("0123456789") != std::string::npos)
             continue;
         UINT id = ids.count(name) ? ids[name] : static_cast<UINT>(std::stoul(name));
-        table[id] = Unescape(match[2]);
+        table[id] = Unescape(line.substr(quote + 1, last - quote - 1));
     }
     return table;
 }
