@@ -62,6 +62,12 @@ bool WaitForInput() {
     return false;
 }
 
+void PollInput() {
+    FrontendState& state = State();
+    if (state.started && state.kind == FrontendKind::Tui)
+        frontend::PollTui(!state.automation);
+}
+
 void SetAutomation(std::function<bool()> act) {
     State().automation = std::move(act);
 }

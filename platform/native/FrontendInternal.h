@@ -12,5 +12,8 @@ void StopTui();
 void PresentTui();
 // Reads the terminal until a key or a click became input; FALSE when the terminal went away.
 bool ReadTuiInput();
+// Presents what changed (not more often than the terminal can follow) and, if readKeys, posts
+// the keys already typed, without waiting.
+void PollTui(bool readKeys);
 
 } // namespace host::frontend

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -26,6 +27,7 @@ namespace host::frontend {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
+constexpr std::chrono::milliseconds kPollPresentInterval(50);
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 struct TuiState {
@@ -33,6 +35,8 @@ struct TuiState {
     SCREEN* screen = nullptr;
     std::string savedLocale;
     uint64_t presented = ~uint64_t(0);
+    std::chrono::steady_clock::time_point lastPresented;
+    int failures = 0;
     bool forceRedraw = true;
     CColorPairs colors;
     std::map<uint32_t, wchar_t> characters; // converted cells, by code page and bytes
@@ -269,56 +273,89 @@ void PresentTui() {
     state.forceRedraw = false;
 }
 
-bool ReadTuiInput() {
+namespace {
+
+enum class ReadResult { Posted, Nothing, Gone };
+
+// Reads one key or click and posts it; with wait false, returns at once when none is there.
+ReadResult ReadOne(bool wait) {
     TuiState& state = State();
-    if (!state.running)
+    timeout(wait ? -1 : 0);
+    wint_t key = 0;
+    int result = get_wch(&key);
+    if (result == ERR) {
+        if (!wait || errno == EINTR)
+            return ReadResult::Nothing;
+        // A terminal that hung up reads as an endless stream of errors.
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return ReadResult::Gone;
+        return ++state.failures > 100 ? ReadResult::Gone : ReadResult::Nothing;
+    }
+    state.failures = 0;
+    bool functionKey = result == KEY_CODE_YES;
+    if (functionKey && key == KEY_RESIZE) {
+        state.forceRedraw = true;
+        return ReadResult::Nothing;
+    }
+    if (functionKey && key == KEY_MOUSE) {
+        MEVENT event;
+        if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
+            PostCellClick(event.x, event.y);
+            return ReadResult::Posted;
+        }
+        return ReadResult::Nothing;
+    }
+    bool alt = false;
+    if (!functionKey && key == 27) {
+        // Escape and a key at once is how terminals send Alt with that key.
+        timeout(kEscapeDelayMs);
+        wint_t next = 0;
+        int nextResult = get_wch(&next);
+        if (nextResult == OK && next == 27)
+            unget_wch(next);
+        else if (nextResult != ERR) {
+            alt = true;
+            functionKey = nextResult == KEY_CODE_YES;
+            key = next;
+        }
+    }
+    KeyInput input = TranslateKey(functionKey, static_cast<unsigned>(key), alt);
+    return PostKeyInput(input) ? ReadResult::Posted : ReadResult::Nothing;
+}
+
+} // namespace
+
+bool ReadTuiInput() {
+    if (!State().running)
         return false;
-    int failures = 0;
     while (true) {
         PresentTui();
-        wint_t key = 0;
-        int result = get_wch(&key);
-        if (result == ERR) {
-            if (errno == EINTR)
-                continue;
-            // A terminal that hung up reads as an endless stream of errors.
-            pollfd input{STDIN_FILENO, POLLIN, 0};
-            if (poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)))
-                return false;
-            if (++failures > 100)
-                return false;
-            continue;
-        }
-        failures = 0;
-        bool functionKey = result == KEY_CODE_YES;
-        if (functionKey && key == KEY_RESIZE) {
-            state.forceRedraw = true;
-            continue;
-        }
-        if (functionKey && key == KEY_MOUSE) {
-            MEVENT event;
-            if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
-                PostCellClick(event.x, event.y);
-                return true;
-            }
-            continue;
-        }
-        bool alt = false;
-        if (!functionKey && key == 27) {
-            // Escape and a key at once is how terminals send Alt with that key.
-            timeout(kEscapeDelayMs);
-            wint_t next = 0;
-            int nextResult = get_wch(&next);
-            timeout(-1);
-            if (nextResult != ERR && !(nextResult == OK && next == 27)) {
-                alt = true;
-                functionKey = nextResult == KEY_CODE_YES;
-                key = next;
-            }
-        }
-        KeyInput input = TranslateKey(functionKey, static_cast<unsigned>(key), alt);
-        if (PostKeyInput(input))
+        switch (ReadOne(true)) {
+        case ReadResult::Posted:
             return true;
+        case ReadResult::Gone:
+            return false;
+        case ReadResult::Nothing:
+            break;
+        }
+    }
+}
+
+void PollTui(bool readKeys) {
+    TuiState& state = State();
+    if (!state.running)
+        return;
+    // Busy loops poll far more often than a terminal can show; a few times a second is enough
+    // for the progress to move.
+    auto now = std::chrono::steady_clock::now();
+    if (state.forceRedraw || now - state.lastPresented >= kPollPresentInterval) {
+        PresentTui();
+        state.lastPresented = now;
+    }
+    if (!readKeys)
+        return;
+    for (int i = 0; i < 64 && ReadOne(false) == ReadResult::Posted; ++i) {
     }
 }
 

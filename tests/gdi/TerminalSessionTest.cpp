@@ -222,6 +222,40 @@ TEST(TerminalChild, WaitForSignal) {
         DispatchMessageA(&msg);
 }
 
+TEST(TerminalChild, BusyLoop) {
+    ChildSession session;
+    std::string error;
+    if (!session.Start(error)) {
+        if (error.empty())
+            GTEST_SKIP() << "runs inside TerminalSession only";
+        FAIL() << error;
+    }
+    HWND hwnd = MakeChildWindow();
+    ASSERT_NE(hwnd, nullptr);
+    std::ofstream keys(session.Dir() + "/keys.txt");
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool quit = false;
+    // Like the installation's idle passes: work, look at the queue, never wait.
+    for (long pass = 0; !quit && std::chrono::steady_clock::now() < end; ++pass) {
+        HDC hdc = GetDC(hwnd);
+        std::string text = "pass " + std::to_string(pass);
+        TextOutA(hdc, 8, 160, text.c_str(), static_cast<int>(text.size()));
+        ReleaseDC(hwnd, hdc);
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            host::PollInput();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        TranslateMessage(&msg);
+        if (msg.message == WM_KEYDOWN)
+            keys << "KEYDOWN " << msg.wParam << "\n";
+        quit = msg.message == WM_CHAR && msg.wParam == 'q';
+        DispatchMessageA(&msg);
+    }
+    keys << (quit ? "END\n" : "TIMEOUT\n");
+}
+
 TEST(TerminalChild, RefuseTheTerminal) {
     ChildSession session;
     std::string error;
@@ -306,4 +340,23 @@ TEST(TerminalSession, SignalGivesTheTerminalBack) {
     ASSERT_TRUE(tmux.WaitFor("CHILD-EXIT 143")) << tmux.Capture();
     EXPECT_FALSE(tmux.AlternateScreen());
     EXPECT_EQ(tmux.Capture().find("Hello from the screen"), std::string::npos);
+}
+
+TEST(TerminalSession, BusyProgramStillShowsAndReads) {
+    if (!HaveTmux())
+        GTEST_SKIP() << "tmux is not installed";
+    TempDir dir;
+    CTmuxSession tmux("TerminalChild.BusyLoop", dir.path());
+    ASSERT_TRUE(tmux.WaitFor(" pass ")) << tmux.Capture() << ReadFile(dir / "stderr");
+    std::string first = tmux.Capture();
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::string second = tmux.Capture();
+    EXPECT_NE(first, second) << "the screen did not move while the program was busy";
+    tmux.Keys("Escape");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tmux.Keys("q");
+    ASSERT_TRUE(tmux.WaitFor("CHILD-EXIT 0")) << tmux.Capture() << ReadFile(dir / "stderr");
+    std::string keys = ReadFile(dir / "keys.txt");
+    EXPECT_NE(keys.find("KEYDOWN 27\n"), std::string::npos) << keys;
+    EXPECT_NE(keys.find("END\n"), std::string::npos) << keys;
 }

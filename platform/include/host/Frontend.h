@@ -24,6 +24,12 @@ bool FrontendStarted();
 // come: no front end, the automation has no answer, or the terminal went away.
 bool WaitForInput();
 
+// Called by PeekMessageA when the queue is empty, also when the program goes on working
+// without waiting (the installation's idle passes): shows what changed on the screen, at most
+// a few times a second, and turns keys already typed into input, without waiting, so that the
+// progress moves and Cancel is seen while files are copied. The automation's runs read no keys.
+void PollInput();
+
 // The automation acts like a user when the program waits for input; it returns FALSE when it
 // has no answer. When set, WaitForInput calls it instead of reading the terminal (the terminal
 // still shows the screen first). An empty function removes it.
