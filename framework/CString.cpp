@@ -105,8 +105,15 @@ int CString::Find(char ch) const {
 }
 
 int CString::Find(LPCSTR sub) const {
-    size_t pos = m_str.find(sub ? sub : "");
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
+    // Only character boundaries count: a match may not start on a trail byte.
+    std::string needle = sub ? sub : "";
+    for (size_t i = 0; i + needle.size() <= m_str.size();) {
+        if (m_str.compare(i, needle.size(), needle) == 0)
+            return static_cast<int>(i);
+        bool lead = _ismbblead(static_cast<unsigned char>(m_str[i])) && i + 1 < m_str.size();
+        i += lead ? 2 : 1;
+    }
+    return -1;
 }
 
 int CString::ReverseFind(char ch) const {

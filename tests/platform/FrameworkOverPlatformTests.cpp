@@ -46,6 +46,8 @@ TEST_F(CString932Test, SearchesTreatDoubleByteCharactersWhole) {
     EXPECT_EQ(only.Find('\\'), -1);
     CString twice("\x95\x5C\\\x95\x5C");
     EXPECT_EQ(twice.ReverseFind('\\'), 2);
+    EXPECT_EQ(only.Find("\\"), -1);
+    EXPECT_EQ(twice.Find("\\\x95"), 2);
 }
 
 TEST_F(CString932Test, MakeUpperLeavesTrailBytesAlone) {
