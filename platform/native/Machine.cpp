@@ -1,6 +1,7 @@
 // Starting and stopping the emulated machine: the prefix with its directories and drive links,
 // the prefix lock, and the machine's language.
 #include "MachineState.h"
+#include "host/Registry.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -256,6 +257,8 @@ bool StartMachine(const MachineOptions& options, std::string& error) {
     machine.codePage = std::string(locale->abbreviation) == "JPN" ? 932 : 1252;
     machine.currentDir = MediaDirWindows();
     machine.started = true;
+    // A new prefix gets the keys of a freshly installed system now, not at the first use.
+    LoadRegistry();
     return true;
 }
 
