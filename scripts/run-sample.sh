@@ -7,8 +7,13 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/build.sh"
 build=${BUILD_DIR:-$top/build}
 media=$build/examples/disk1
+# The installer's own texts are Japanese: show them in code page 932 unless a language is given.
+language=(--lang JPN)
+for argument in "$@"; do
+  case $argument in --lang|--lang=*) language=() ;; esac
+done
 status=0
-"$build/veltrix-setup" --media "$media" --disk 2="$build/examples/disk2" "$@" || status=$?
+"$build/veltrix-setup" --media "$media" --disk 2="$build/examples/disk2" "${language[@]}" "$@" || status=$?
 prefix=${VELTRIX_PREFIX:-$HOME/.local/share/veltrix-setup/machine}
 echo
 echo "veltrix-setup ended with status $status. The emulated machine is $prefix:"
