@@ -143,7 +143,6 @@ bool StartTui(std::string& error) {
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
         std::setlocale(LC_CTYPE, "C.UTF-8");
 
-    set_escdelay(kEscapeDelayMs);
     state.screen = newterm(nullptr, stdout, stdin);
     if (!state.screen) {
         std::setlocale(LC_CTYPE, state.savedLocale.c_str());
