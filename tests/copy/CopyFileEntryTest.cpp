@@ -16,7 +16,7 @@
 namespace {
 
 class RecordingContext : public CCopyContext {
-public:
+  public:
     CString m_source = "D:\\";
     CString m_destination = "C:\\APP\\";
     CString m_temp = "C:\\WINDOWS\\TEMP0\\";
@@ -57,7 +57,7 @@ public:
 };
 
 class CopyFileEntryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host::MachineOptions options;
         options.prefix = m_dir / "prefix";
@@ -72,9 +72,7 @@ protected:
     void TearDown() override { host::StopMachine(); }
 
     std::string medium(const std::string& name) const { return m_dir / ("medium/" + name); }
-    std::string drive(const std::string& name) const {
-        return m_dir / ("prefix/drive_c/" + name);
-    }
+    std::string drive(const std::string& name) const { return m_dir / ("prefix/drive_c/" + name); }
 
     int install(LPCSTR key, LPCSTR value, BOOL progressBar = TRUE) {
         CFileEntry entry(key, value);

@@ -3,13 +3,14 @@
 #include "TempDir.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <utime.h>
 
 namespace {
 
-std::string quoted(const std::string& text) {
+std::string shellQuoted(const std::string& text) {
     std::string result = "'";
     for (char c : text) {
         if (c == '\'')
@@ -28,11 +29,10 @@ bool run(const std::string& command) {
 
 bool MakeCompressedFile(const std::string& source, const std::string& destination) {
     std::string script = std::string(VELTRIX_SOURCE_DIR) + "/examples/make-szdd.sh";
-    return run(quoted(script) + " " + quoted(source) + " " + quoted(destination));
+    return run(shellQuoted(script) + " " + shellQuoted(source) + " " + shellQuoted(destination));
 }
 
-bool MakeVersionDll(const std::string& destination, int major, int minor, int build,
-                    int revision) {
+bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision) {
     TempDir work;
     std::string version = std::to_string(major) + "," + std::to_string(minor) + "," +
                           std::to_string(build) + "," + std::to_string(revision);
@@ -41,10 +41,12 @@ bool MakeVersionDll(const std::string& destination, int major, int minor, int bu
                      "1200\n END\nEND\n";
     if (!WriteHostFile(work / "v.rc", rc))
         return false;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(destination).parent_path(), ignored);
     return run("i686-w64-mingw32-windres --preprocessor=cpp --preprocessor-arg=-P -i " +
-               quoted(work / "v.rc") + " -O coff -o " + quoted(work / "v.o")) &&
-           run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " + quoted(destination) +
-               " " + quoted(work / "v.o"));
+               shellQuoted(work / "v.rc") + " -O coff -o " + shellQuoted(work / "v.o")) &&
+           run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " + shellQuoted(destination) +
+               " " + shellQuoted(work / "v.o"));
 }
 
 bool SetHostFileTime(const std::string& path, long long seconds) {

@@ -1,0 +1,51 @@
+// Runs the real veltrix-setup on a medium in a temporary prefix and reads what it left: the
+// exit status, the transcript, files on the emulated drives and the prefix's registry files.
+#pragma once
+
+#include "TempDir.h"
+
+#include <string>
+#include <vector>
+
+struct SetupResult {
+    int status = -1;
+    std::string transcript; // UTF-8, one line per event
+    std::string errors;     // standard error
+
+    // The transcript lines that start with kind + ": ".
+    std::vector<std::string> Lines(const std::string& kind) const;
+    bool Has(const std::string& text) const { return transcript.find(text) != std::string::npos; }
+};
+
+class SetupMedium {
+  public:
+    SetupMedium();
+
+    // The medium (disk 1) and further disks, as host directories.
+    std::string DiskDir(int disk) const { return m_dir / ("disk" + std::to_string(disk)); }
+    std::string Prefix() const { return m_dir / "prefix"; }
+    // Host path of a file on drive C: of the prefix ("APP/X.TXT").
+    std::string DriveC(const std::string& relative) const {
+        return m_dir / ("prefix/drive_c/" + relative);
+    }
+
+    // Writes INSTKIT.INF on disk 1; text is UTF-8 and is stored in code page 932 when
+    // japanese is set.
+    void WriteScript(const std::string& text, bool japanese = false);
+    void WriteFile(int disk, const std::string& relative, const std::string& bytes);
+    std::string WriteAnswers(const std::string& text);
+
+    // Runs the program headless with these arguments added to --media, --prefix and
+    // --transcript; the run is killed after a minute.
+    SetupResult Run(const std::vector<std::string>& arguments) const;
+
+    // The registry file's text (system.reg, user.reg).
+    std::string Registry(const std::string& file) const;
+
+  private:
+    TempDir m_dir;
+};
+
+// A script with the given [Files] lines and extra [Setup] lines.
+std::string ScriptWith(const std::string& setupLines, const std::string& filesLines,
+                       const std::string& rest = "");
