@@ -8,7 +8,6 @@
 // in the header). FALSE when the tool is missing or fails.
 bool MakeCompressedFile(const std::string& source, const std::string& destination);
 // Links a resource-only DLL whose file version is major.minor.build.revision.
-bool MakeVersionDll(const std::string& destination, int major, int minor, int build,
-                    int revision);
+bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision);
 // Sets a host file's modification time (seconds since the epoch).
 bool SetHostFileTime(const std::string& path, long long seconds);
