@@ -4,9 +4,6 @@
 #include "framework/AfxCore.h"
 #include "resources/resource.h"
 
-#ifndef IDS_ERR_NO_WINDOW
-#define IDS_ERR_NO_WINDOW 10015
-#endif
 #include "script/SetupScript.h"
 
 #include <clocale>
@@ -31,9 +28,6 @@ CSetupScript* GetSetupScript() {
 }
 
 namespace {
-
-// Said when the main window cannot be made (its template is missing from a language library).
-constexpr UINT kNoWindowMessage = IDS_ERR_NO_WINDOW;
 
 // "SETUP" followed by the locale's three-letter language abbreviation; empty when the
 // system knows no abbreviation for it.
@@ -92,11 +86,11 @@ BOOL CSetupApp::InitInstance() {
     if (!m_pMainDlg->GetSafeHwnd()) {
         // Without its window the run could never end: say so and stop.
         CString text;
-        text.LoadString(kNoWindowMessage);
+        text.LoadString(IDS_ERR_NO_WINDOW);
         if (text.IsEmpty()) {
             HINSTANCE current = AfxGetResourceHandle();
             AfxSetResourceHandle(AfxGetInstanceHandle());
-            text.LoadString(kNoWindowMessage);
+            text.LoadString(IDS_ERR_NO_WINDOW);
             AfxSetResourceHandle(current);
         }
         AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);

@@ -1,6 +1,7 @@
 // The installer end to end: the real program on real media in temporary prefixes, driven by
 // the automation, with the results checked on disk and in the prefix's registry files.
 #include "SetupRun.h"
+#include "TestMedia.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,44 @@ TEST_F(NextDiskTest, ADiskNeverSuppliedEndsTheUnattendedRun) {
     SetupResult result = m_medium.Run(with(kJapanese, {"--silent"}));
     EXPECT_EQ(1, result.status);
     EXPECT_FALSE(result.Lines("loop").empty()) << result.transcript;
+}
+
+} // namespace
+
+namespace {
+
+// A language library found beside the program takes over every text; one that cannot give
+// the main window ends the run with a message instead of leaving it without a window.
+class LanguageLibraryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_medium.WriteScript(ScriptWith("DefaultDstPath=APP", "1:F.TXT="));
+        m_medium.WriteFile(1, "F.TXT", "f");
+    }
+    SetupMedium m_medium;
+};
+
+TEST_F(LanguageLibraryTest, ALibraryWithoutTheMainWindowEndsTheRun) {
+    ASSERT_TRUE(MakeResourceDll(m_medium.DiskDir(1) + "/SETUPENU.DLL",
+                                "STRINGTABLE\nBEGIN\n 3001 \"INSTKIT.INF\"\n"
+                                " 57344 \"Library Title\"\nEND\n"));
+    SetupResult result = m_medium.Run({"--lang", "ENU", "--silent"});
+    EXPECT_EQ(1, result.status) << result.transcript;
+    std::vector<std::string> messages = result.Lines("message");
+    ASSERT_EQ(1u, messages.size()) << result.transcript;
+    EXPECT_EQ(0u, messages[0].find("Library Title | ")) << messages[0];
+    EXPECT_TRUE(result.Lines("page").empty());
+}
+
+TEST_F(LanguageLibraryTest, TheUserLanguageIsTriedBeforeThePrimaryOne) {
+    // English (United Kingdom) finds SETUPENU after SETUPENG is missing.
+    ASSERT_TRUE(MakeResourceDll(m_medium.DiskDir(1) + "/SETUPENU.DLL",
+                                "STRINGTABLE\nBEGIN\n 3001 \"MISSING.INF\"\n"
+                                " 1001 \"%s was not found.\"\n 57344 \"English Setup\"\nEND\n"));
+    SetupResult result = m_medium.Run({"--lang", "ENG", "--silent"});
+    EXPECT_EQ(2, result.status) << result.transcript;
+    EXPECT_TRUE(result.Has("message: English Setup | MISSING.INF was not found. -> OK"))
+        << result.transcript;
 }
 
 } // namespace

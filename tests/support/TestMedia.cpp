@@ -32,21 +32,25 @@ bool MakeCompressedFile(const std::string& source, const std::string& destinatio
     return run(shellQuoted(script) + " " + shellQuoted(source) + " " + shellQuoted(destination));
 }
 
-bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision) {
+bool MakeResourceDll(const std::string& destination, const std::string& rcText) {
     TempDir work;
-    std::string version = std::to_string(major) + "," + std::to_string(minor) + "," +
-                          std::to_string(build) + "," + std::to_string(revision);
-    std::string rc = "1 VERSIONINFO\nFILEVERSION " + version + "\nPRODUCTVERSION " + version +
-                     "\nBEGIN\n BLOCK \"VarFileInfo\"\n BEGIN\n  VALUE \"Translation\", 0x411, "
-                     "1200\n END\nEND\n";
-    if (!WriteHostFile(work / "v.rc", rc))
+    if (!WriteHostFile(work / "r.rc", "#pragma code_page(65001)\n" + rcText))
         return false;
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(destination).parent_path(), ignored);
     return run("i686-w64-mingw32-windres --preprocessor=cpp --preprocessor-arg=-P -i " +
-               shellQuoted(work / "v.rc") + " -O coff -o " + shellQuoted(work / "v.o")) &&
+               shellQuoted(work / "r.rc") + " -O coff -o " + shellQuoted(work / "r.o")) &&
            run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " + shellQuoted(destination) +
-               " " + shellQuoted(work / "v.o"));
+               " " + shellQuoted(work / "r.o"));
+}
+
+bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision) {
+    std::string version = std::to_string(major) + "," + std::to_string(minor) + "," +
+                          std::to_string(build) + "," + std::to_string(revision);
+    return MakeResourceDll(destination, "1 VERSIONINFO\nFILEVERSION " + version +
+                                            "\nPRODUCTVERSION " + version +
+                                            "\nBEGIN\n BLOCK \"VarFileInfo\"\n BEGIN\n  VALUE "
+                                            "\"Translation\", 0x411, 1200\n END\nEND\n");
 }
 
 bool SetHostFileTime(const std::string& path, long long seconds) {

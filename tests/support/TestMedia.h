@@ -9,5 +9,7 @@
 bool MakeCompressedFile(const std::string& source, const std::string& destination);
 // Links a resource-only DLL whose file version is major.minor.build.revision.
 bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision);
+// Links a resource-only DLL from resource script text (UTF-8).
+bool MakeResourceDll(const std::string& destination, const std::string& rcText);
 // Sets a host file's modification time (seconds since the epoch).
 bool SetHostFileTime(const std::string& path, long long seconds);
