@@ -2,6 +2,10 @@
 // scripted user feeds through the input queue while the loop waits.
 #include "WindowsFixture.h"
 
+#include <host/Transcript.h>
+
+#include <cstdio>
+
 namespace {
 
 class ModalTest : public WindowsTest {
@@ -276,8 +280,25 @@ TEST_F(ModalTest, ABoxNobodyAnswersReturnsZero) {
     EXPECT_EQ(UnexpectedWaits(), 1);
 }
 
-TEST_F(ModalTest, MessageBeepIsHeard) {
+TEST_F(ModalTest, BoxesAndBeepsGoToTheTranscript) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    host::StartTranscript(file);
     EXPECT_TRUE(MessageBeep(MB_ICONEXCLAMATION));
+    Box(MB_YESNO, {Type('n')}, nullptr, "Shall we?", "Asking");
+    host::StopTranscript();
+    std::rewind(file);
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr)
+        text += buffer;
+    std::fclose(file);
+    size_t beep = text.find("beep");
+    size_t box = text.find("message");
+    ASSERT_NE(beep, std::string::npos) << text;
+    ASSERT_NE(box, std::string::npos) << text;
+    EXPECT_LT(beep, box);
+    EXPECT_NE(text.find("Asking | Shall we?", box), std::string::npos) << text;
 }
 
 class JapaneseBoxTest : public WindowsTest {
