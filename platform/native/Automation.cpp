@@ -451,11 +451,10 @@ AutomationResult Act(std::string& reason) {
     return AutomationResult::NoAnswer;
 }
 
-bool ActOrStop() {
-    std::string reason;
-    if (Act(reason) == AutomationResult::Acted)
-        return true;
-    // An unattended run never waits for a person: release the machine and end as abandoned.
+namespace {
+
+// An unattended run never waits for a person: release the machine and end as abandoned.
+[[noreturn]] void StopUnattended(const std::string& reason) {
     NoteLine("end", "status 1", true);
     StopTranscript();
     StopFrontend();
@@ -464,6 +463,30 @@ bool ActOrStop() {
     StopMachine();
     std::fflush(stdout);
     std::_Exit(1);
+}
+
+} // namespace
+
+bool ActOrStop() {
+    std::string reason;
+    if (Act(reason) != AutomationResult::Acted)
+        StopUnattended(reason);
+    return true;
+}
+
+void PollAnswers() {
+    AutomationState& state = State();
+    const Answer* answer = state.current;
+    if (answer == nullptr && state.next < state.ordered.size())
+        answer = state.ordered[state.next];
+    if (answer == nullptr || answer->anyWindow)
+        return;
+    HWND top = detail::ActiveTopWindow();
+    if (top == nullptr || !Matches(*answer, detail::ReadScene(top)))
+        return;
+    std::string reason;
+    if (Act(reason) != AutomationResult::Acted)
+        StopUnattended(reason);
 }
 
 } // namespace host

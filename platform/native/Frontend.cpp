@@ -13,6 +13,7 @@ struct FrontendState {
     bool started = false;
     FrontendKind kind = FrontendKind::Headless;
     std::function<bool()> automation;
+    std::function<void()> automationPoll;
 };
 
 FrontendState& State() {
@@ -66,6 +67,12 @@ void PollInput() {
     FrontendState& state = State();
     if (state.started && state.kind == FrontendKind::Tui)
         frontend::PollTui(!state.automation);
+    if (std::function<void()> poll = state.automationPoll)
+        poll();
+}
+
+void SetAutomationPoll(std::function<void()> poll) {
+    State().automationPoll = std::move(poll);
 }
 
 void SetAutomation(std::function<bool()> act) {

@@ -184,8 +184,13 @@ void WINAPI PostQuitMessage(int exitCode) {
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT remove) {
     MSG local;
-    if (!PeekQueue(local, hWnd, filterMin, filterMax, (remove & PM_REMOVE) != 0))
-        return FALSE;
+    if (!PeekQueue(local, hWnd, filterMin, filterMax, (remove & PM_REMOVE) != 0)) {
+        // A program that works on without waiting (idle-time processing) still shows its
+        // progress and sees keys already typed.
+        host::PollInput();
+        if (!PeekQueue(local, hWnd, filterMin, filterMax, (remove & PM_REMOVE) != 0))
+            return FALSE;
+    }
     if (msg != nullptr)
         *msg = local;
     return TRUE;

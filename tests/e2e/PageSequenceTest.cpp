@@ -208,3 +208,37 @@ TEST_F(LanguageLibraryTest, TheUserLanguageIsTriedBeforeThePrimaryOne) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CopyPageTest, CancelWhileCopyingAnsweredNoThenYes) {
+    SetupMedium medium;
+    std::string files;
+    for (int i = 0; i < 6; ++i) {
+        std::string name = "F" + std::to_string(i) + ".TXT";
+        files += "1:" + name + "=,,0,3\n";
+        medium.WriteFile(1, name, name);
+    }
+    medium.WriteScript(ScriptWith("DefaultDstPath=APP", files,
+                                  "[Registry]\nE2E=HKEY_LOCAL_MACHINE,SOFTWARE\n"
+                                  "[E2E]\nDone=REG_DWORD,1\n"));
+    std::string answers = medium.WriteAnswers("\"ｺﾋﾟｰ先(T)\" press ok\n"
+                                              "\"新しいﾃﾞｨﾚｸﾄﾘ\" press yes\n"
+                                              "\"をｺﾋﾟｰしています\" press cancel\n"
+                                              "\"中止してもよろしいですか\" press no\n"
+                                              "\"をｺﾋﾟｰしています\" press cancel\n"
+                                              "\"中止してもよろしいですか\" press yes\n"
+                                              "\"を中止しました\" press 2\n");
+    SetupResult result = medium.Run({"--lang", "JPN", "--answers", answers});
+    EXPECT_EQ(1, result.status) << result.transcript;
+    // The new directory, then No and Yes to the cancel question.
+    EXPECT_EQ(3u, result.Lines("message").size()) << result.transcript;
+    int copied = 0;
+    for (int i = 0; i < 6; ++i)
+        copied += HostFileExists(medium.DriveC("APP/F" + std::to_string(i) + ".TXT")) ? 1 : 0;
+    EXPECT_GE(copied, 1);
+    EXPECT_LT(copied, 6);
+    EXPECT_EQ(std::string::npos, medium.Registry("system.reg").find("E2E"));
+}
+
+} // namespace

@@ -67,6 +67,10 @@ void StopAutomation();
 // at (UTF-8) and a transcript line has been written.
 AutomationResult Act(std::string& reason);
 
+// Acts only when the answers file's next answer (or one under way) names the window shown
+// now: the program is busy and not waiting, so nothing else may be pressed for it.
+void PollAnswers();
+
 // Convenience for the host program: the function to hand to SetAutomation. On NoAnswer or
 // Looping it reports on standard error, stops the front end and the machine and ends the
 // process with status 1, so that an unattended run never waits for a person.

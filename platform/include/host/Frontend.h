@@ -34,6 +34,9 @@ void PollInput();
 // has no answer. When set, WaitForInput calls it instead of reading the terminal (the terminal
 // still shows the screen first). An empty function removes it.
 void SetAutomation(std::function<bool()> act);
+// What PollInput lets the automation do while the program works on without waiting: act on an
+// answer written for the window shown now (Cancel on a progress page), and nothing else.
+void SetAutomationPoll(std::function<void()> poll);
 
 // The whole screen as UTF-8 text: one line per row, each ending in "\n", trailing blanks of
 // each row trimmed.

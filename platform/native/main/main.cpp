@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
     if (options.Unattended()) {
         host::StartAutomation(automation);
         host::SetAutomation(&host::ActOrStop);
+        host::SetAutomationPoll(&host::PollAnswers);
     }
 
     char commandLine[] = "";
@@ -156,6 +157,7 @@ int main(int argc, char** argv) {
     status = RestartStatus(status);
 
     host::SetAutomation({});
+    host::SetAutomationPoll({});
     host::StopAutomation();
     host::StopFrontend();
     host::NoteLine("end", "status " + std::to_string(status) + " (" + StatusMeaning(status) + ")",
