@@ -345,6 +345,15 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     bool erase = w->erasePending;
     w->updatePending = false;
     w->erasePending = false;
+    // The window paints over its children's cells, also over children painted before it
+    // (a page shown while its parent still had an old update pending): they paint again after.
+    for (Window* child : w->children) {
+        RECT overlap = Intersect(update, child->rect);
+        if (Empty(overlap))
+            continue;
+        OffsetRect(&overlap, -child->rect.left, -child->rect.top);
+        Invalidate(child, &overlap, true, true);
+    }
     HDC hdc = gdi::CreateWindowDC(hWnd, true);
     if (hdc == nullptr)
         return nullptr;
