@@ -118,6 +118,9 @@ KeyInput TranslateKey(bool functionKey, unsigned key, bool alt) {
             return Key('A' + (key - 'a'), false, false, true);
         if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
             return Key(key, key >= 'A' && key <= 'Z', false, true);
+        // Alt+Space opens the window's system menu.
+        if (key == ' ')
+            return Key(VK_SPACE, false, false, true);
         return KeyInput{};
     }
     // Keys of their own: what TranslateMessage makes of them is the character typed.
