@@ -1,6 +1,7 @@
 // Starting and stopping the emulated machine: the prefix with its directories and drive links,
 // the prefix lock, and the machine's language.
 #include "MachineState.h"
+#include "MessageQueue.h"
 #include "host/Registry.h"
 
 #include <fcntl.h>
@@ -274,6 +275,9 @@ void StopMachine() {
         }
     }
     detail::CloseAllFileHandles();
+    // A machine started later in the same process begins with an empty message queue, not
+    // with the quit that ended this one's last loop.
+    win::ResetQueue();
     if (machine.lockFd >= 0)
         close(machine.lockFd);
     machine = detail::Machine();
