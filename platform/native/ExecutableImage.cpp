@@ -243,19 +243,23 @@ void ExecutableImage::ReadPe(size_t peOffset) {
         return;
     if (Dword(m_data + optional + countField) < 3)
         return;
-    uint32_t resourceRva = Dword(m_data + optional + directories + 16);
-    if (resourceRva == 0)
-        return;
-
     std::vector<Section> sections;
     uint64_t table = optional + optionalSize;
     for (uint16_t i = 0; i < sectionCount; ++i) {
         uint64_t at = table + 40ull * i;
-        if (!Fits(at, 40, m_size))
+        if (!Fits(at, 40, m_size)) {
+            m_complete = false;
             break;
+        }
         const uint8_t* s = m_data + at;
-        sections.push_back(Section{Dword(s + 12), Dword(s + 16), Dword(s + 20)});
+        Section section{Dword(s + 12), Dword(s + 16), Dword(s + 20)};
+        if (section.rawSize != 0 && !Fits(section.rawOffset, section.rawSize, m_size))
+            m_complete = false;
+        sections.push_back(section);
     }
+    uint32_t resourceRva = Dword(m_data + optional + directories + 16);
+    if (resourceRva == 0)
+        return;
     PeResourceReader reader(m_data, m_size, std::move(sections), m_resources);
     reader.Read(resourceRva);
 }

@@ -63,6 +63,9 @@ class ExecutableImage {
     ImageKind Kind() const { return m_kind; }
     // TRUE for a PE or NE image whose headers could be read (it may still have no resources).
     bool IsExecutable() const { return m_kind != ImageKind::Unknown; }
+    // FALSE when a PE image's section table or a section's data reaches past the end of the
+    // file: a file cut short, which the system's loader refuses.
+    bool IsComplete() const { return m_complete; }
 
     // All resources, in the order of the directory.
     const std::vector<ResourceEntry>& Resources() const { return m_resources; }
@@ -84,6 +87,7 @@ class ExecutableImage {
     const uint8_t* m_data;
     size_t m_size;
     ImageKind m_kind = ImageKind::Unknown;
+    bool m_complete = true;
     std::vector<ResourceEntry> m_resources;
 };
 

@@ -195,7 +195,7 @@ bool OpenLibrary(const std::string& fullPath, std::vector<uint8_t>& bytes, Modul
     ExecutableImage image(module.bytes.data(), module.bytes.size());
     // A 32-bit program maps only 32-bit images; 16-bit and 64-bit ones are refused as the
     // system refuses them.
-    if (image.Kind() != ImageKind::Pe32) {
+    if (image.Kind() != ImageKind::Pe32 || !image.IsComplete()) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return false;
     }
