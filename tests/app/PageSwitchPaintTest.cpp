@@ -1,6 +1,6 @@
 // Switching pages on the main window: the page shown last is what the screen shows, with
 // every control, also when the main window repaints after the page was painted.
-#include "TempDir.h"
+#include "HeadlessMachine.h"
 #include "framework/CDialog.h"
 #include "host/Frontend.h"
 #include "host/Machine.h"
@@ -12,23 +12,8 @@
 
 namespace {
 
-class PageSwitchPaintTest : public ::testing::Test {
+class PageSwitchPaintTest : public HeadlessMachineTest {
   protected:
-    void SetUp() override {
-        host::MachineOptions options;
-        options.prefix = m_dir / "prefix";
-        options.mediaDir = m_dir / "medium";
-        options.language = "JPN";
-        WriteHostFile(options.mediaDir + "/.keep", "");
-        std::string error;
-        ASSERT_TRUE(host::StartMachine(options, error)) << error;
-        ASSERT_TRUE(host::StartFrontend(host::FrontendKind::Headless, error)) << error;
-    }
-    void TearDown() override {
-        host::StopFrontend();
-        host::StopMachine();
-    }
-
     static void show(CDialog& page, BOOL visible) {
         page.EnableWindow(visible);
         page.ShowWindow(visible ? SW_SHOW : SW_HIDE);
@@ -41,8 +26,6 @@ class PageSwitchPaintTest : public ::testing::Test {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
     }
-
-    TempDir m_dir;
 };
 
 TEST_F(PageSwitchPaintTest, AButtonOfTheNewPageSurvivesTheMainWindowsRepaint) {

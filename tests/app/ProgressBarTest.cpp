@@ -2,7 +2,7 @@
 // what it draws on the screen.
 #include "app/ProgressBar.h"
 
-#include "TempDir.h"
+#include "HeadlessMachine.h"
 #include "framework/CDialog.h"
 #include "host/Frontend.h"
 #include "host/Machine.h"
@@ -18,17 +18,10 @@ namespace {
 
 constexpr int kBarControl = 1013;
 
-class ProgressBarTest : public ::testing::Test {
+class ProgressBarTest : public HeadlessMachineTest {
   protected:
     void SetUp() override {
-        host::MachineOptions options;
-        options.prefix = m_dir / "prefix";
-        options.mediaDir = m_dir / "medium";
-        options.language = "JPN";
-        WriteHostFile(options.mediaDir + "/.keep", "");
-        std::string error;
-        ASSERT_TRUE(host::StartMachine(options, error)) << error;
-        ASSERT_TRUE(host::StartFrontend(host::FrontendKind::Headless, error)) << error;
+        HeadlessMachineTest::SetUp();
         ASSERT_TRUE(m_main.Create(IDD_SETUP_DIALOG, nullptr));
         ASSERT_TRUE(m_page.Create(IDD_COPY_PAGE, &m_main));
         m_page.EnableWindow(TRUE);
@@ -39,15 +32,13 @@ class ProgressBarTest : public ::testing::Test {
         m_bar.DestroyWindow();
         m_page.DestroyWindow();
         m_main.DestroyWindow();
-        host::StopFrontend();
-        host::StopMachine();
+        HeadlessMachineTest::TearDown();
     }
 
     static bool screenShows(const std::string& text) {
         return host::DumpScreen().find(text) != std::string::npos;
     }
 
-    TempDir m_dir;
     CDialog m_main;
     CDialog m_page;
     CProgressBar m_bar;
