@@ -17,5 +17,21 @@ int RowsOf(HWND control);
 void SelectControlFont(HWND control, HFONT font, HDC hdc);
 // Colours for selected or focused parts.
 void UseHighlight(HDC hdc);
+// The style bits of a control; none once it is gone.
+DWORD StyleOf(HWND control);
+// WM_SETFONT and WM_GETFONT, answered alike by every control: the font is kept for the next
+// paint, which comes at once when lParam asks for it. A control without state keeps none.
+LRESULT AnswerFontMessage(HWND control, HFONT* kept, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A control's own state, made on the first message it gets: messages may reach it before
+// WM_NCCREATE, and none of them should find it without one.
+template <class T> T* ControlState(HWND control) {
+    Window* w = Find(control);
+    if (w == nullptr)
+        return nullptr;
+    if (w->state == nullptr)
+        w->state = std::make_unique<T>();
+    return dynamic_cast<T*>(w->state.get());
+}
 
 } // namespace win

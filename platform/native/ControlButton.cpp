@@ -17,17 +17,11 @@ struct ButtonState : WindowState {
 };
 
 ButtonState* State(HWND hwnd) {
-    Window* w = Find(hwnd);
-    if (w == nullptr)
-        return nullptr;
-    if (w->state == nullptr)
-        w->state = std::make_unique<ButtonState>();
-    return dynamic_cast<ButtonState*>(w->state.get());
+    return ControlState<ButtonState>(hwnd);
 }
 
 DWORD TypeOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    return w ? (w->style & BS_TYPEMASK) : BS_PUSHBUTTON;
+    return StyleOf(hwnd) & BS_TYPEMASK;
 }
 
 bool IsPush(DWORD type) {
@@ -193,12 +187,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return message == WM_SETTEXT ? result : 0;
     }
     case WM_SETFONT:
-        s->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s->font);
+        return AnswerFontMessage(hwnd, &s->font, message, wParam, lParam);
     case WM_SETFOCUS:
         s->focused = true;
         InvalidateRect(hwnd, nullptr, TRUE);

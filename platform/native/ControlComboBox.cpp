@@ -29,17 +29,7 @@ struct ComboListState : WindowState {
 };
 
 ComboState* State(HWND hwnd) {
-    Window* w = Find(hwnd);
-    if (w == nullptr)
-        return nullptr;
-    if (w->state == nullptr)
-        w->state = std::make_unique<ComboState>();
-    return dynamic_cast<ComboState*>(w->state.get());
-}
-
-DWORD StyleOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    return w ? w->style : 0;
+    return ControlState<ComboState>(hwnd);
 }
 
 int ListRows(ComboState* s) {
@@ -52,14 +42,7 @@ void KeepListInView(ComboState* s) {
     if (ls == nullptr)
         return;
     int rows = ListRows(s);
-    int selection = s->items.selection;
-    int old = ls->topIndex;
-    if (selection >= 0 && selection < ls->topIndex)
-        ls->topIndex = selection;
-    else if (selection >= ls->topIndex + rows)
-        ls->topIndex = selection - rows + 1;
-    ls->topIndex = std::max(0, std::min(ls->topIndex, std::max(0, s->items.Count() - rows)));
-    (void)old;
+    ls->topIndex = TopIndexShowing(ls->topIndex, s->items.selection, rows, s->items.Count());
     InvalidateRect(s->list, nullptr, TRUE);
 }
 
@@ -254,12 +237,8 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ERASEBKGND:
         return 1;
     case WM_SETFONT:
-        s->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s->font);
+        return AnswerFontMessage(hwnd, &s->font, message, wParam, lParam);
     case WM_ENABLE:
         if (!wParam)
             CloseList(hwnd, false);
@@ -314,10 +293,7 @@ LRESULT CALLBACK ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         MoveKey(hwnd, s, wParam);
         return 0;
     case WM_CHAR: {
-        if (wParam < 0x20 || wParam >= 0x80)
-            return 0;
-        char prefix[2] = {static_cast<char>(wParam), '\0'};
-        int found = s->items.FindPrefix(s->items.selection, prefix);
+        int found = s->items.FindTyped(wParam);
         if (found >= 0)
             SelectByUser(hwnd, s, found);
         return 0;

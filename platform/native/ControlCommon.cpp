@@ -43,4 +43,19 @@ void UseHighlight(HDC hdc) {
     SetBkColor(hdc, GetSysColor(COLOR_HIGHLIGHT));
 }
 
+DWORD StyleOf(HWND control) {
+    Window* w = Find(control);
+    return w ? w->style : 0;
+}
+
+LRESULT AnswerFontMessage(HWND control, HFONT* kept, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETFONT)
+        return reinterpret_cast<LRESULT>(kept ? *kept : nullptr);
+    if (kept != nullptr)
+        *kept = reinterpret_cast<HFONT>(wParam);
+    if (lParam)
+        InvalidateRect(control, nullptr, TRUE);
+    return 0;
+}
+
 } // namespace win

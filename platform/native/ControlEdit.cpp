@@ -34,17 +34,7 @@ struct EditState : WindowState {
 };
 
 EditState* State(HWND hwnd) {
-    Window* w = Find(hwnd);
-    if (w == nullptr)
-        return nullptr;
-    if (w->state == nullptr)
-        w->state = std::make_unique<EditState>();
-    return dynamic_cast<EditState*>(w->state.get());
-}
-
-DWORD StyleOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    return w ? w->style : 0;
+    return ControlState<EditState>(hwnd);
 }
 
 // The start of the character that holds a byte offset.
@@ -434,12 +424,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             w->text = s->text;
         return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_SETFONT:
-        s->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s->font);
+        return AnswerFontMessage(hwnd, &s->font, message, wParam, lParam);
     case WM_ENABLE:
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;

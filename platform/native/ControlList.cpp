@@ -3,6 +3,7 @@
 
 #include "WindowSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace win {
@@ -108,27 +109,32 @@ int ItemList::GetTextLength(int index) const {
 }
 
 int ItemList::FindPrefix(int after, const char* prefix) const {
-    if (prefix == nullptr || items.empty())
+    if (prefix == nullptr)
         return LB_ERR;
-    long length = static_cast<long>(strlen(prefix));
-    int count = Count();
-    int start = after < 0 || after >= count ? -1 : after;
-    for (int n = 1; n <= count; ++n) {
-        int i = (start + n) % count;
-        if (CompareNoCase(items[static_cast<size_t>(i)].text, prefix, length) == 0)
-            return i;
-    }
-    return LB_ERR;
+    return FindRound(after, prefix, static_cast<long>(strlen(prefix)));
 }
 
 int ItemList::FindExact(int after, const char* text) const {
-    if (text == nullptr || items.empty())
+    if (text == nullptr)
+        return LB_ERR;
+    return FindRound(after, text, -1);
+}
+
+int ItemList::FindTyped(WPARAM key) const {
+    if (key < 0x20 || key >= 0x80)
+        return LB_ERR;
+    char prefix[2] = {static_cast<char>(key), '\0'};
+    return FindPrefix(selection, prefix);
+}
+
+int ItemList::FindRound(int after, const char* text, long length) const {
+    if (items.empty())
         return LB_ERR;
     int count = Count();
     int start = after < 0 || after >= count ? -1 : after;
     for (int n = 1; n <= count; ++n) {
         int i = (start + n) % count;
-        if (CompareNoCase(items[static_cast<size_t>(i)].text, text, -1) == 0)
+        if (CompareNoCase(items[static_cast<size_t>(i)].text, text, length) == 0)
             return i;
     }
     return LB_ERR;
@@ -145,6 +151,14 @@ int ItemList::SetData(int index, LPARAM data) {
         return LB_ERR;
     items[static_cast<size_t>(index)].data = data;
     return 0;
+}
+
+int TopIndexShowing(int top, int index, int rows, int count) {
+    if (index >= 0 && index < top)
+        top = index;
+    else if (index >= top + rows)
+        top = index - rows + 1;
+    return std::max(0, std::min(top, std::max(0, count - rows)));
 }
 
 } // namespace win

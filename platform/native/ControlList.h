@@ -30,8 +30,19 @@ struct ItemList {
     // begins with prefix, or equals text; letters compared without case.
     int FindPrefix(int after, const char* prefix) const;
     int FindExact(int after, const char* text) const;
+    // The item a typed character moves the selection to: the next whose text begins with it;
+    // -1 when none does or the key types no plain letter.
+    int FindTyped(WPARAM key) const;
     LRESULT GetData(int index) const;
     int SetData(int index, LPARAM data);
+
+  private:
+    // Once round the list from the item after the given one; length -1 compares whole texts.
+    int FindRound(int after, const char* text, long length) const;
 };
+
+// The first row a list of count items, rows high, shows so that index comes into view with
+// as little scrolling as can be (index -1 scrolls only to stay within the list).
+int TopIndexShowing(int top, int index, int rows, int count);
 
 } // namespace win

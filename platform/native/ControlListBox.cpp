@@ -18,17 +18,7 @@ struct ListBoxState : WindowState {
 };
 
 ListBoxState* State(HWND hwnd) {
-    Window* w = Find(hwnd);
-    if (w == nullptr)
-        return nullptr;
-    if (w->state == nullptr)
-        w->state = std::make_unique<ListBoxState>();
-    return dynamic_cast<ListBoxState*>(w->state.get());
-}
-
-DWORD StyleOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    return w ? w->style : 0;
+    return ControlState<ListBoxState>(hwnd);
 }
 
 int VisibleRows(HWND hwnd) {
@@ -40,12 +30,7 @@ void KeepInView(HWND hwnd, ListBoxState* s, int index) {
         return;
     int rows = VisibleRows(hwnd);
     int old = s->topIndex;
-    if (index < s->topIndex)
-        s->topIndex = index;
-    else if (index >= s->topIndex + rows)
-        s->topIndex = index - rows + 1;
-    int count = s->items.Count();
-    s->topIndex = std::max(0, std::min(s->topIndex, std::max(0, count - rows)));
+    s->topIndex = TopIndexShowing(s->topIndex, index, rows, s->items.Count());
     if (s->topIndex != old)
         InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -125,12 +110,8 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ERASEBKGND:
         return 1;
     case WM_SETFONT:
-        s->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
     case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(s->font);
+        return AnswerFontMessage(hwnd, &s->font, message, wParam, lParam);
     case WM_ENABLE:
     case WM_SIZE:
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -180,10 +161,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     case WM_CHAR: {
-        if (wParam < 0x20 || wParam >= 0x80)
-            return 0;
-        char prefix[2] = {static_cast<char>(wParam), '\0'};
-        int found = s->items.FindPrefix(s->items.selection, prefix);
+        int found = s->items.FindTyped(wParam);
         if (found >= 0)
             Select(hwnd, s, found, true);
         return 0;

@@ -12,17 +12,11 @@ struct StaticState : WindowState {
 };
 
 StaticState* State(HWND hwnd) {
-    Window* w = Find(hwnd);
-    if (w == nullptr)
-        return nullptr;
-    if (w->state == nullptr)
-        w->state = std::make_unique<StaticState>();
-    return dynamic_cast<StaticState*>(w->state.get());
+    return ControlState<StaticState>(hwnd);
 }
 
 DWORD TypeOf(HWND hwnd) {
-    Window* w = Find(hwnd);
-    return w ? (w->style & SS_TYPEMASK) : SS_LEFT;
+    return StyleOf(hwnd) & SS_TYPEMASK;
 }
 
 void Paint(HWND hwnd) {
@@ -165,14 +159,9 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_SETFONT:
-        if (StaticState* s = State(hwnd))
-            s->font = reinterpret_cast<HFONT>(wParam);
-        if (lParam)
-            InvalidateRect(hwnd, nullptr, TRUE);
-        return 0;
     case WM_GETFONT: {
         StaticState* s = State(hwnd);
-        return reinterpret_cast<LRESULT>(s ? s->font : nullptr);
+        return AnswerFontMessage(hwnd, s ? &s->font : nullptr, message, wParam, lParam);
     }
     case STM_SETICON:
         return reinterpret_cast<LRESULT>(SetIcon(hwnd, reinterpret_cast<HICON>(wParam)));
