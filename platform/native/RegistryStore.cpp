@@ -135,6 +135,12 @@ LONG CheckUsable(const RegKey* key) {
     return ERROR_SUCCESS;
 }
 
+// Moves key to where its links lead, and refuses it there if it cannot be used.
+LONG FollowToUsable(State& state, RegKey*& key, int hops) {
+    LONG error = FollowLink(state, key, hops, key);
+    return error == ERROR_SUCCESS ? CheckUsable(key) : error;
+}
+
 // A 32-bit program on a 64-bit machine sees HKEY_LOCAL_MACHINE\Software through its
 // Wow6432Node, as 64-bit Windows and Wine show it; the classes beneath are reached through the
 // link Wine keeps there.
@@ -152,9 +158,7 @@ LONG Walk(State& state, RegKey* start, const std::vector<RegName>& parts, bool f
           bool redirect, int hops, RegKey*& result) {
     RegKey* key = start;
     for (size_t i = 0; i < parts.size(); ++i) {
-        LONG error = FollowLink(state, key, hops, key);
-        if (error == ERROR_SUCCESS)
-            error = CheckUsable(key);
+        LONG error = FollowToUsable(state, key, hops);
         if (error != ERROR_SUCCESS)
             return error;
         RegKey* next = key->FindSubkey(parts[i]);
@@ -366,41 +370,65 @@ void NoteChange(State& state, RegKey* key, Handle* handle) {
         SaveAll(state);
 }
 
+// What a call on an open key works with: the registry of the running machine, the handle
+// (null for a predefined root), the key behind it and the access it was opened with.
+struct OpenedKey {
+    State* state = nullptr;
+    Handle* handle = nullptr;
+    RegKey* key = nullptr;
+    REGSAM access = 0;
+};
+
+// Finds the key behind hkey. Calls differ in what they report while no machine runs, so the
+// caller says it in noMachine.
+LONG ResolveOpened(HKEY hkey, LONG noMachine, OpenedKey& opened) {
+    opened.state = CurrentState();
+    if (!opened.state)
+        return noMachine;
+    return Resolve(*opened.state, hkey, opened.handle, opened.key, opened.access);
+}
+
+// Finds the key behind hkey for a call that needs the given access rights through it.
+LONG ResolveForAccess(HKEY hkey, REGSAM needed, OpenedKey& opened) {
+    LONG error = ResolveOpened(hkey, ERROR_INVALID_HANDLE, opened);
+    if (error != ERROR_SUCCESS)
+        return error;
+    return (opened.access & needed) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Finds the existing key subKey below base, following a link at its end when followLast.
+LONG FindSubkeyPath(State& state, RegKey* base, const RegName& subKey, bool followLast,
+                    RegKey*& key) {
+    std::vector<RegName> parts;
+    LONG error = SplitPath(subKey, parts);
+    if (error != ERROR_SUCCESS)
+        return error;
+    return Walk(state, base, parts, followLast, true, 0, key);
+}
+
 } // namespace
 
 LONG OpenKey(HKEY hkey, const RegName& subKey, DWORD options, REGSAM access, HKEY& result) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_CANTOPEN;
-    Handle* handle = nullptr;
-    RegKey* base = nullptr;
-    REGSAM baseAccess = 0;
-    LONG error = Resolve(*state, hkey, handle, base, baseAccess);
-    if (error != ERROR_SUCCESS)
-        return error;
-    std::vector<RegName> parts;
-    error = SplitPath(subKey, parts);
+    OpenedKey base;
+    LONG error = ResolveOpened(hkey, ERROR_CANTOPEN, base);
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* key = nullptr;
-    error = Walk(*state, base, parts, !(options & REG_OPTION_OPEN_LINK), true, 0, key);
+    error = FindSubkeyPath(*base.state, base.key, subKey, !(options & REG_OPTION_OPEN_LINK), key);
     if (error != ERROR_SUCCESS)
         return error;
-    result = NewHandle(*state, key, GrantedAccess(*state, access));
+    result = NewHandle(*base.state, key, GrantedAccess(*base.state, access));
     return ERROR_SUCCESS;
 }
 
 LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD options,
                REGSAM access, HKEY& result, DWORD& disposition) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_CANTOPEN;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM baseAccess = 0;
-    LONG error = Resolve(*state, hkey, handle, key, baseAccess);
+    OpenedKey base;
+    LONG error = ResolveOpened(hkey, ERROR_CANTOPEN, base);
     if (error != ERROR_SUCCESS)
         return error;
+    State* state = base.state;
+    RegKey* key = base.key;
     std::vector<RegName> parts;
     error = SplitPath(subKey, parts);
     if (error != ERROR_SUCCESS)
@@ -408,9 +436,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
     bool isVolatile = (options & REG_OPTION_VOLATILE) != 0;
     disposition = REG_OPENED_EXISTING_KEY;
     for (size_t i = 0; i < parts.size(); ++i) {
-        error = FollowLink(*state, key, 0, key);
-        if (error == ERROR_SUCCESS)
-            error = CheckUsable(key);
+        error = FollowToUsable(*state, key, 0);
         if (error != ERROR_SUCCESS)
             return error;
         if (RegKey* existing = key->FindSubkey(parts[i])) {
@@ -418,7 +444,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
             continue;
         }
         // Making a key takes the right to make subkeys of the key the handle stands for.
-        if (!key->hive || !(baseAccess & KEY_CREATE_SUB_KEY))
+        if (!key->hive || !(base.access & KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
         if (key->isVolatile && !isVolatile)
             return ERROR_CHILD_MUST_BE_VOLATILE;
@@ -435,10 +461,8 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
         disposition = REG_CREATED_NEW_KEY;
     }
     if (disposition == REG_CREATED_NEW_KEY)
-        NoteChange(*state, key, handle);
-    error = FollowLink(*state, key, 0, key);
-    if (error == ERROR_SUCCESS)
-        error = CheckUsable(key);
+        NoteChange(*state, key, base.handle);
+    error = FollowToUsable(*state, key, 0);
     if (error != ERROR_SUCCESS)
         return error;
     result = NewHandle(*state, key, GrantedAccess(*state, access));
@@ -468,50 +492,33 @@ LONG CloseKey(HKEY hkey) {
 }
 
 LONG FlushKey(HKEY hkey) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveOpened(hkey, ERROR_INVALID_HANDLE, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    return SaveAll(*state) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    return SaveAll(*opened.state) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 LONG SetValue(HKEY hkey, const RegName& name, DWORD type, std::vector<BYTE> data) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveForAccess(hkey, KEY_SET_VALUE, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    if (!(access & KEY_SET_VALUE) || !key->hive)
-        return ERROR_ACCESS_DENIED;
+    if (!opened.key->hive)
+        return ERROR_ACCESS_DENIED; // a key of no file could not keep the change
     if (name.size() > kMaxRegValueNameLength)
         return ERROR_INVALID_PARAMETER;
-    key->SetValue(name, type, std::move(data));
-    NoteChange(*state, key, handle);
+    opened.key->SetValue(name, type, std::move(data));
+    NoteChange(*opened.state, opened.key, opened.handle);
     return ERROR_SUCCESS;
 }
 
 LONG QueryValue(HKEY hkey, const RegName& name, DWORD& type, std::vector<BYTE>& data) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveForAccess(hkey, KEY_QUERY_VALUE, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    if (!(access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    RegValue* value = key->FindValue(name);
+    RegValue* value = opened.key->FindValue(name);
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     type = value->type;
@@ -520,20 +527,13 @@ LONG QueryValue(HKEY hkey, const RegName& name, DWORD& type, std::vector<BYTE>& 
 }
 
 LONG EnumKey(HKEY hkey, DWORD index, KeyInfo& info) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveForAccess(hkey, KEY_ENUMERATE_SUB_KEYS, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    if (!(access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
-    if (index >= key->subkeys.size())
+    if (index >= opened.key->subkeys.size())
         return ERROR_NO_MORE_ITEMS;
-    auto it = key->subkeys.begin();
+    auto it = opened.key->subkeys.begin();
     std::advance(it, index);
     info.name = it->second->name;
     info.className = it->second->className;
@@ -542,69 +542,48 @@ LONG EnumKey(HKEY hkey, DWORD index, KeyInfo& info) {
 }
 
 LONG EnumValue(HKEY hkey, DWORD index, RegValue& value) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveForAccess(hkey, KEY_QUERY_VALUE, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    if (!(access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    if (index >= key->values.size())
+    if (index >= opened.key->values.size())
         return ERROR_NO_MORE_ITEMS;
-    value = key->values[index];
+    value = opened.key->values[index];
     return ERROR_SUCCESS;
 }
 
 LONG DeleteValue(HKEY hkey, const RegName& name) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* key = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, key, access);
+    OpenedKey opened;
+    LONG error = ResolveForAccess(hkey, KEY_SET_VALUE, opened);
     if (error != ERROR_SUCCESS)
         return error;
-    if (!(access & KEY_SET_VALUE) || !key->hive)
-        return ERROR_ACCESS_DENIED;
-    if (!key->DeleteValue(name))
+    if (!opened.key->hive)
+        return ERROR_ACCESS_DENIED; // a key of no file could not keep the change
+    if (!opened.key->DeleteValue(name))
         return ERROR_FILE_NOT_FOUND;
-    NoteChange(*state, key, handle);
+    NoteChange(*opened.state, opened.key, opened.handle);
     return ERROR_SUCCESS;
 }
 
 LONG DeleteKey(HKEY hkey, const RegName& subKey) {
-    State* state = CurrentState();
-    if (!state)
-        return ERROR_INVALID_HANDLE;
-    Handle* handle = nullptr;
-    RegKey* base = nullptr;
-    REGSAM access = 0;
-    LONG error = Resolve(*state, hkey, handle, base, access);
-    if (error != ERROR_SUCCESS)
-        return error;
-    std::vector<RegName> parts;
-    error = SplitPath(subKey, parts);
+    OpenedKey base;
+    LONG error = ResolveOpened(hkey, ERROR_INVALID_HANDLE, base);
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* key = nullptr;
-    error = Walk(*state, base, parts, false, true, 0, key);
+    error = FindSubkeyPath(*base.state, base.key, subKey, false, key);
     if (error != ERROR_SUCCESS)
         return error;
     RegKey* parent = key->parent;
     if (!parent || !key->hive)
         return ERROR_ACCESS_DENIED; // the root of a file
     // NT deletes only a key without subkeys; the Windows 95 family takes the whole tree.
-    if (!key->subkeys.empty() && !state->win95)
+    if (!key->subkeys.empty() && !base.state->win95)
         return ERROR_ACCESS_DENIED;
     std::shared_ptr<RegKey> keep = key->shared_from_this();
     parent->subkeys.erase(FoldRegName(key->name));
     keep->MarkDeleted();
-    NoteChange(*state, parent, handle);
+    NoteChange(*base.state, parent, base.handle);
     return ERROR_SUCCESS;
 }
 
