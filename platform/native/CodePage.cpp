@@ -159,21 +159,7 @@ bool WideToUtf8(const std::u16string& wide, std::string& utf8) {
         } else if (code >= 0xDC00 && code <= 0xDFFF) {
             return false;
         }
-        if (code < 0x80) {
-            utf8.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            utf8.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            utf8.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            utf8.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            utf8.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        AppendUtf8(code, utf8);
     }
     return true;
 }
@@ -223,6 +209,24 @@ bool IsSupportedCodePage(UINT codePage) {
 
 // Every code page of the machine keeps ASCII as it is; most names are ASCII, and file lookups
 // convert every name of a directory.
+void AppendUtf8(char32_t code, std::string& out) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
 static bool IsAscii(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80)

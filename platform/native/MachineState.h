@@ -35,6 +35,8 @@ inline bool IsAnsiLeadByte(unsigned char byte) {
 // counterpart, so that a name is never silently changed.
 bool ToUtf8(UINT codePage, const std::string& text, std::string& utf8);
 bool FromUtf8(UINT codePage, const std::string& utf8, std::string& text);
+// Appends one character in UTF-8, the encoding of the terminal and of host file names.
+void AppendUtf8(char32_t code, std::string& out);
 
 // Locale facts (Nls.cpp).
 struct LocaleFacts {

@@ -12,24 +12,6 @@ const COLORREF kStandardColors[16] = {
     RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
 const char kColorLetters[] = "krgybmcwKRGYBMCW";
 
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 CScreen& CScreen::Get() {
@@ -164,7 +146,7 @@ std::string CellText(const Cell& cell) {
     case CellKind::Trail:
         break;
     case CellKind::Glyph:
-        AppendUtf8(cell.glyph, text);
+        host::detail::AppendUtf8(cell.glyph, text);
         break;
     case CellKind::Lead:
     case CellKind::Single: {

@@ -2,6 +2,7 @@
 #include "TuiKeys.h"
 
 #include "GdiInternal.h"
+#include "MachineState.h"
 
 #include <host/Input.h>
 #include <host/Machine.h>
@@ -23,21 +24,7 @@ KeyInput Key(UINT virtualKey, bool shift = false, bool control = false, bool alt
 
 std::string Utf8Of(unsigned c) {
     std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    host::detail::AppendUtf8(c, out);
     return out;
 }
 
