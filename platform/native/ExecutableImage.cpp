@@ -1,4 +1,5 @@
 #include "ExecutableImage.h"
+#include "LittleEndian.h"
 
 #include <cstring>
 #include <utility>
@@ -6,15 +7,6 @@
 namespace host::detail {
 
 namespace {
-
-// Reads little-endian numbers; the caller has checked the bounds.
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Dword(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Whether [offset, offset + length) lies inside a buffer of the size, without overflow.
 bool Fits(uint64_t offset, uint64_t length, uint64_t size) {

@@ -290,9 +290,8 @@ BOOL WINAPI SetFileTime(HANDLE handle, const FILETIME* creation, const FILETIME*
     return TRUE;
 }
 
-namespace {
-
-DWORD ShareFromOpenStyle(UINT style) {
+// The compatibility mode of old programs shares everything.
+DWORD host::detail::ShareModeOfOpenStyle(UINT style) {
     switch (style & 0x70) {
     case OF_SHARE_EXCLUSIVE:
         return 0;
@@ -304,6 +303,8 @@ DWORD ShareFromOpenStyle(UINT style) {
         return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
 }
+
+namespace {
 
 DWORD AccessFromOpenStyle(UINT style) {
     switch (style & 0x3) {
@@ -395,7 +396,7 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
         access |= GENERIC_WRITE;
         creation = CREATE_ALWAYS;
     }
-    HANDLE handle = CreateFileA(full, access, ShareFromOpenStyle(style), nullptr, creation,
+    HANDLE handle = CreateFileA(full, access, ShareModeOfOpenStyle(style), nullptr, creation,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return fail(GetLastError());

@@ -52,5 +52,7 @@ std::shared_ptr<KernelObject> RemoveHandle(HANDLE handle);
 bool ShareConflict(dev_t device, ino_t inode, bool read, bool write, DWORD share);
 // Whether an open handle keeps the file from being deleted or renamed.
 bool DeleteConflict(dev_t device, ino_t inode);
+// The share mode that the OF_SHARE_ flags of OpenFile and LZOpenFile stand for.
+DWORD ShareModeOfOpenStyle(UINT style);
 
 } // namespace host::detail

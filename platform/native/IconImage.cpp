@@ -1,17 +1,10 @@
 // Decoding the bitmaps of icon resources.
 #include "IconStore.h"
+#include "LittleEndian.h"
 
 namespace host::detail {
 
 namespace {
-
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Dword(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 constexpr int kMaxIconSide = 256;
 constexpr uint32_t kRgb = 0; // BI_RGB: the only compression icons use besides PNG

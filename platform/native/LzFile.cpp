@@ -2,6 +2,7 @@
 #include "LzFiles.h"
 
 #include "FilesHandles.h"
+#include "LittleEndian.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,26 +26,6 @@ constexpr INT kMaxOpenFiles = 256;
 
 std::mutex g_tableLock;
 std::map<INT, std::shared_ptr<LzFile>> g_table;
-
-uint32_t Dword(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-// The share mode that an OF_SHARE_ flag of OpenFile stands for. The compatibility mode of
-// old programs shares everything.
-DWORD ShareModeOf(WORD style) {
-    switch (style & 0x70) {
-    case OF_SHARE_EXCLUSIVE:
-        return 0;
-    case OF_SHARE_DENY_WRITE:
-        return FILE_SHARE_READ;
-    case OF_SHARE_DENY_READ:
-        return FILE_SHARE_WRITE;
-    default:
-        return FILE_SHARE_READ | FILE_SHARE_WRITE;
-    }
-}
 
 INT Fail(LPOFSTRUCT reOpenBuff, WORD error, INT result = LZERROR_BADINHANDLE) {
     if (reOpenBuff)
@@ -124,7 +105,7 @@ INT WINAPI LZOpenFileA(LPSTR fileName, LPOFSTRUCT reOpenBuff, WORD style) {
     auto file = std::make_shared<LzFile>();
     file->forWriting = write;
     file->handle =
-        CreateFileA(fileName, access, host::detail::ShareModeOf(style), nullptr,
+        CreateFileA(fileName, access, host::detail::ShareModeOfOpenStyle(style), nullptr,
                     create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file->handle == INVALID_HANDLE_VALUE)
         return host::detail::Fail(reOpenBuff, static_cast<WORD>(GetLastError()));

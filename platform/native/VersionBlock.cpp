@@ -1,5 +1,7 @@
 #include "VersionBlock.h"
 
+#include "LittleEndian.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -15,9 +17,6 @@ constexpr int kMaxDepth = 8;
 constexpr size_t kMaxRecords = 8192;
 constexpr size_t kMaxBlockSize = 0xFFFF;
 
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 void PutWord(uint8_t* p, size_t value) {
     p[0] = static_cast<uint8_t>(value & 0xFF);
     p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
