@@ -2,55 +2,18 @@
 // independent compressor of the format.
 #pragma once
 
-#include "TempDir.h"
-
-#include <host/Machine.h>
-
-#include <gtest/gtest.h>
+#include "PrefixMachine.h"
 
 #include <cstdint>
 #include <random>
 #include <string>
 
-class LzMachineTest : public ::testing::Test {
+class LzMachineTest : public PrefixMachineTest {
   protected:
-    void SetUp() override { StartMachine("ENU"); }
-    void TearDown() override {
-        if (host::MachineStarted())
-            host::StopMachine();
-    }
-
-    void StartMachine(const std::string& language) {
-        if (host::MachineStarted())
-            host::StopMachine();
-        ASSERT_TRUE(WriteHostFile(m_temp / "media/SETUP.EXE", "MZ"));
-        host::MachineOptions options;
-        options.prefix = m_temp / "prefix";
-        options.mediaDir = m_temp / "media";
-        options.language = language;
-        std::string error;
-        ASSERT_TRUE(host::StartMachine(options, error)) << error;
-    }
-
     static bool HaveMscompress() {
         return std::system("command -v mscompress >/dev/null 2>&1") == 0;
     }
 
-    // The host path of C:\<relative>, written with forward slashes.
-    std::string HostC(const std::string& relative) const {
-        return m_temp / ("prefix/drive_c/" + relative);
-    }
-    static std::string Windows(const std::string& relative) {
-        std::string path = "C:\\" + relative;
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        return path;
-    }
-    std::string PutFile(const std::string& relative, const std::string& bytes) {
-        EXPECT_TRUE(WriteHostFile(HostC(relative), bytes));
-        return Windows(relative);
-    }
     std::string Read(const std::string& relative) const { return ReadHostFile(HostC(relative)); }
 
     // Compresses C:\<relative> with mscompress, which writes <relative>_ beside it, and returns
@@ -98,8 +61,6 @@ class LzMachineTest : public ::testing::Test {
             c = static_cast<char>(random());
         return data;
     }
-
-    TempDir m_temp;
 };
 
 // Limits the size of files this process may write, as a full disk does; writes past the

@@ -2,48 +2,14 @@
 // with helpers that put test images on its drive C:.
 #pragma once
 
-#include "TempDir.h"
+#include "PrefixMachine.h"
 #include "TestImages.h"
 
-#include <host/Machine.h>
-
-#include <gtest/gtest.h>
-
 #include <string>
+#include <vector>
 
-class VersionMachineTest : public ::testing::Test {
+class VersionMachineTest : public PrefixMachineTest {
   protected:
-    void SetUp() override { StartMachine("ENU"); }
-    void TearDown() override {
-        if (host::MachineStarted())
-            host::StopMachine();
-    }
-
-    void StartMachine(const std::string& language) {
-        if (host::MachineStarted())
-            host::StopMachine();
-        ASSERT_TRUE(WriteHostFile(m_temp / "media/SETUP.EXE", "MZ"));
-        host::MachineOptions options;
-        options.prefix = m_temp / "prefix";
-        options.mediaDir = m_temp / "media";
-        options.language = language;
-        std::string error;
-        ASSERT_TRUE(host::StartMachine(options, error)) << error;
-    }
-
-    // The host path of a path below C:\ written with forward slashes ("TEST/A.DLL").
-    std::string HostC(const std::string& relative) const {
-        return m_temp / ("prefix/drive_c/" + relative);
-    }
-    // Writes bytes to C:\<relative> and returns the Windows path.
-    std::string PutFile(const std::string& relative, const std::string& bytes) {
-        EXPECT_TRUE(WriteHostFile(HostC(relative), bytes));
-        std::string windows = "C:\\" + relative;
-        for (char& c : windows)
-            if (c == '/')
-                c = '\\';
-        return windows;
-    }
     // A resource-only PE32 (or PE32+) DLL with the file version a.b.c.d.
     std::string VersionDll(unsigned a, unsigned b, unsigned c, unsigned d, bool pe32plus = false) {
         std::string error;
@@ -75,6 +41,4 @@ class VersionMachineTest : public ::testing::Test {
         }
         return BuildNeImage(resources);
     }
-
-    TempDir m_temp;
 };

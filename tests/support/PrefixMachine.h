@@ -1,0 +1,53 @@
+// A fresh emulated machine on a temporary prefix for each test, with helpers that put files
+// on its drive C: from the host side, as the media and earlier installs would have.
+#pragma once
+
+#include "TempDir.h"
+
+#include <host/Machine.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class PrefixMachineTest : public ::testing::Test {
+  protected:
+    void SetUp() override { StartMachine("ENU"); }
+    void TearDown() override {
+        if (host::MachineStarted())
+            host::StopMachine();
+    }
+
+    // Starts the machine again in another language; what is on the prefix stays.
+    void StartMachine(const std::string& language) {
+        if (host::MachineStarted())
+            host::StopMachine();
+        ASSERT_TRUE(WriteHostFile(m_temp / "media/SETUP.EXE", "MZ"));
+        host::MachineOptions options;
+        options.prefix = m_temp / "prefix";
+        options.mediaDir = m_temp / "media";
+        options.language = language;
+        std::string error;
+        ASSERT_TRUE(host::StartMachine(options, error)) << error;
+    }
+
+    // The host path of C:\<relative>, written with forward slashes ("TEST/A.DLL").
+    std::string HostC(const std::string& relative) const {
+        return m_temp / ("prefix/drive_c/" + relative);
+    }
+    // The Windows path of C:\<relative>.
+    static std::string Windows(const std::string& relative) {
+        std::string path = "C:\\" + relative;
+        for (char& c : path)
+            if (c == '/')
+                c = '\\';
+        return path;
+    }
+    // Writes bytes to C:\<relative> and returns its Windows path.
+    std::string PutFile(const std::string& relative, const std::string& bytes) {
+        EXPECT_TRUE(WriteHostFile(HostC(relative), bytes));
+        return Windows(relative);
+    }
+
+    TempDir m_temp;
+};
