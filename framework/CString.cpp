@@ -180,7 +180,7 @@ BOOL CString::LoadString(UINT id) {
     // A string table entry holds at most 65,535 characters; grow until it fits.
     for (int size = 256; size <= 0x40000; size *= 4) {
         std::vector<char> buffer(static_cast<size_t>(size));
-        int length = LoadStringA(AfxGetResourceHandle(), id, buffer.data(), size);
+        int length = ::LoadStringA(AfxGetResourceHandle(), id, buffer.data(), size);
         if (length < size - 2) {
             m_str.assign(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
             return length > 0;

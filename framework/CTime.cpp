@@ -13,10 +13,11 @@ CTime::CTime(const SYSTEMTIME& local) {
 }
 
 CString CTime::Format(LPCSTR format) const {
-    struct tm fields = {};
-    if (!localtime_r(&m_time, &fields))
+    // The program has one thread, so the run-time's shared result of localtime will do.
+    const struct tm* fields = localtime(&m_time);
+    if (!fields)
         return CString();
     char buffer[128];
-    size_t length = strftime(buffer, sizeof buffer, format, &fields);
+    size_t length = strftime(buffer, sizeof buffer, format, fields);
     return CString(buffer, static_cast<int>(length));
 }
