@@ -277,9 +277,13 @@ BOOL CSetupDialog::CreateTemporaryDirectory(LPCSTR base, CString& path) {
     return ::CreateTemporaryDirectory(base, path);
 }
 
+namespace {
+
 CCopyPage* copyPageOf(CSetupPage* page) {
     return dynamic_cast<CCopyPage*>(page);
 }
+
+} // namespace
 
 void CSetupDialog::ShowCopyingFile(LPCSTR srcPath) {
     if (CCopyPage* page = copyPageOf(m_pCurPage))

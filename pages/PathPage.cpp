@@ -36,13 +36,22 @@ CString CPathPage::GetDstDir() {
     return m_strDstDir;
 }
 
+namespace {
+
+// Selects an edit's whole text and scrolls its caret into view.
+void selectWholeText(CWnd& edit) {
+    edit.SendMessage(EM_SETSEL, 0, -1);
+    edit.SendMessage(EM_SCROLLCARET, 0, 0);
+}
+
+} // namespace
+
 void CPathPage::FocusEdit(int editId) {
     CWnd* edit = GetDlgItem(editId);
     if (!edit)
         return;
     edit->SetFocus();
-    edit->SendMessage(EM_SETSEL, 0, -1);
-    edit->SendMessage(EM_SCROLLCARET, 0, 0);
+    selectWholeText(*edit);
 }
 
 namespace {
@@ -205,8 +214,7 @@ void CPathPage::BrowseDirectory(int editId, CString& dir) {
         CString name = browser.GetFileName();
         dir = path.Left(path.GetLength() - name.GetLength());
         edit->SetWindowText(dir);
-        edit->SendMessage(EM_SETSEL, 0, -1);
-        edit->SendMessage(EM_SCROLLCARET, 0, 0);
+        selectWholeText(*edit);
     }
     if (focus)
         ::SetFocus(focus);
