@@ -4,7 +4,7 @@
 //
 //   bench_registry [keys in system.reg] [entries written]     (default 40000 x 20)
 #include <host/Machine.h>
-#include <host/Registry.h>
+#include <registry/Registry.h>
 #include <windows.h>
 
 #include <algorithm>

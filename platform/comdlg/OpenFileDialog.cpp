@@ -5,7 +5,7 @@
 // components of the current folder and then its subfolders; a double click or Enter on one
 // opens it (the process's current directory follows, as with the old dialogs). OK returns the
 // current folder, a backslash and the name in 1152.
-#include "Dialog.h"
+#include "user/Dialog.h"
 
 #include <commdlg.h>
 

@@ -2,8 +2,8 @@
 // the mapping of pixels onto the screen's cells.
 #pragma once
 
-#include "GdiInternal.h"
-#include "Screen.h"
+#include "gdi/GdiInternal.h"
+#include "gdi/Screen.h"
 
 #include <windows.h>
 

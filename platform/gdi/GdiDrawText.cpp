@@ -1,6 +1,6 @@
 // DrawTextA: mnemonic prefixes, line breaks, word wrapping and alignment in a rectangle.
 #include "GdiDevice.h"
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <algorithm>
 #include <cstring>

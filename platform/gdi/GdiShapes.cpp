@@ -1,6 +1,5 @@
 // Rectangles, frames, edges, lines and icons on the screen of cells. Lines become the
 // box-drawing characters of the cells they pass through.
-#include "DialogTemplate.h"
 #include "GdiDevice.h"
 
 #include <algorithm>
@@ -38,14 +37,13 @@ const SystemIconLook kSystemIcons[] = {
 };
 
 // The average colour of the opaque pixels of a block of an icon, if at least half of them are.
-bool BlockColor(const res::IconImage& image, int left, int top, int right, int bottom,
-                COLORREF& color) {
+bool BlockColor(const IconImage& image, int left, int top, int right, int bottom, COLORREF& color) {
     long red = 0, green = 0, blue = 0, opaque = 0, total = 0;
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) {
             ++total;
             COLORREF pixel = image.pixels[static_cast<size_t>(y) * image.width + x];
-            if (pixel == res::kTransparentPixel)
+            if (pixel == kTransparentPixel)
                 continue;
             ++opaque;
             red += GetRValue(pixel);
@@ -242,10 +240,9 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     return TRUE;
 }
 
-BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
+BOOL gdi::DrawIconImage(HDC hdc, int x, int y, const IconImage& image) {
     DeviceContext* dc = FindDC(hdc);
-    res::IconImage image;
-    if (!dc || !res::GetIconImage(icon, image, 32, 32) || image.width <= 0 || image.height <= 0 ||
+    if (!dc || image.width <= 0 || image.height <= 0 ||
         image.pixels.size() < static_cast<size_t>(image.width) * image.height)
         return FALSE;
     int column0 = ColumnAt(dc->ScreenX(x)), row0 = RowAt(dc->ScreenY(y));

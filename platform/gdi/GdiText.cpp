@@ -1,7 +1,7 @@
 // Text output and measurement. The screen has one font: every byte of ANSI text is one cell,
 // so a double-byte character of code page 932 is two cells wide.
 #include "GdiDevice.h"
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "Screen.h"
+#include "gdi/Screen.h"
 
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 namespace gdi {
 namespace {

@@ -3,7 +3,7 @@
 #include <host/Machine.h>
 #include <host/Transcript.h>
 
-#include "WindowScene.h"
+#include "user/WindowScene.h"
 
 #include <cctype>
 #include <cstdio>

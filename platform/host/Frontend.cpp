@@ -1,10 +1,11 @@
 // Which front end runs, the automation, and the screen dumps.
 #include "FrontendInternal.h"
-#include "GdiInternal.h"
-#include "Screen.h"
+#include "gdi/GdiInternal.h"
+#include "gdi/Screen.h"
 
 #include <host/Frontend.h>
 #include <host/Transcript.h>
+#include <user/FrontendHooks.h>
 
 namespace host {
 namespace {
@@ -77,6 +78,15 @@ void SetAutomationPoll(std::function<void()> poll) {
 
 void SetAutomation(std::function<bool()> act) {
     State().automation = std::move(act);
+}
+
+void InstallFrontendHooks() {
+    FrontendHooks hooks;
+    hooks.waitForInput = WaitForInput;
+    hooks.pollInput = PollInput;
+    hooks.messageBoxAnswered = NoteMessageBox;
+    hooks.beeped = NoteBeep;
+    SetFrontendHooks(std::move(hooks));
 }
 
 std::string DumpScreen() {

@@ -3,6 +3,12 @@
 
 #include <string>
 
+namespace host {
+// Connects the window system to the front end, the automation and the transcript
+// (Frontend.cpp); the machine does it when it starts.
+void InstallFrontendHooks();
+} // namespace host
+
 namespace host::frontend {
 
 // The terminal front end (Tui.cpp).

@@ -1,8 +1,11 @@
 // Starting and stopping the emulated machine: the prefix with its directories and drive links,
 // the prefix lock, and the machine's language.
-#include "MachineState.h"
-#include "MessageQueue.h"
-#include "host/Registry.h"
+#include "FrontendInternal.h"
+
+#include <host/Machine.h>
+#include <kernel/MachineState.h>
+#include <registry/Registry.h>
+#include <user/Input.h>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -23,18 +26,6 @@ namespace fs = std::filesystem;
 
 namespace host::detail {
 
-Machine& TheMachine() {
-    static Machine machine;
-    return machine;
-}
-
-DWORD CopyOut(const std::string& text, LPSTR buffer, DWORD size) {
-    if (!buffer || size <= text.size())
-        return static_cast<DWORD>(text.size() + 1);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return static_cast<DWORD>(text.size());
-}
-
 // Drives.cpp keeps the recorded drive types in the prefix.
 void LoadDriveTypes();
 bool RecordDriveType(char letter, unsigned type);
@@ -46,11 +37,6 @@ namespace host {
 namespace {
 
 using detail::TheMachine;
-
-std::vector<std::function<void()>>& StopHandlers() {
-    static std::vector<std::function<void()>> handlers;
-    return handlers;
-}
 
 const char kLockFileName[] = "veltrix.lock";
 
@@ -258,6 +244,7 @@ bool StartMachine(const MachineOptions& options, std::string& error) {
     machine.codePage = std::string(locale->abbreviation) == "JPN" ? 932 : 1252;
     machine.currentDir = MediaDirWindows();
     machine.started = true;
+    InstallFrontendHooks();
     // A new prefix gets the keys of a freshly installed system now, not at the first use.
     LoadRegistry();
     return true;
@@ -267,41 +254,14 @@ void StopMachine() {
     detail::Machine& machine = TheMachine();
     if (!machine.started)
         return;
-    for (auto& handler : StopHandlers()) {
-        try {
-            handler();
-        } catch (...) {
-            // One service failing to write back must not keep the prefix locked.
-        }
-    }
+    detail::RunMachineStopHandlers();
     detail::CloseAllFileHandles();
     // A machine started later in the same process begins with an empty message queue, not
     // with the quit that ended this one's last loop.
-    win::ResetQueue();
+    ResetMessageQueue();
     if (machine.lockFd >= 0)
         close(machine.lockFd);
     machine = detail::Machine();
-}
-
-bool MachineStarted() {
-    return TheMachine().started;
-}
-
-const std::string& PrefixDir() {
-    return TheMachine().prefix;
-}
-
-std::string MediaDirWindows() {
-    return std::string(1, TheMachine().options.mediaDrive) + ":\\";
-}
-
-std::string ProgramWindowsPath() {
-    return MediaDirWindows() + TheMachine().options.programName;
-}
-
-void AddMachineStopHandler(std::function<void()> handler) {
-    if (handler)
-        StopHandlers().push_back(std::move(handler));
 }
 
 } // namespace host

@@ -1,7 +1,7 @@
 #include <host/Machine.h>
 #include <host/Transcript.h>
 
-#include "WindowScene.h"
+#include "user/WindowScene.h"
 
 namespace host {
 namespace {

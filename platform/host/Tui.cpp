@@ -2,9 +2,9 @@
 // input for the window system.
 #define NCURSES_WIDECHAR 1
 #include "FrontendInternal.h"
-#include "GdiInternal.h"
-#include "MachineState.h"
-#include "Screen.h"
+#include "gdi/GdiInternal.h"
+#include "kernel/MachineState.h"
+#include "gdi/Screen.h"
 #include "TuiColors.h"
 #include "TuiKeys.h"
 

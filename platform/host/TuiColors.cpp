@@ -1,6 +1,6 @@
 #include "TuiColors.h"
 
-#include "Screen.h"
+#include "gdi/Screen.h"
 
 #include <cstdlib>
 

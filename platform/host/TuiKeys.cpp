@@ -1,10 +1,10 @@
 #define NCURSES_WIDECHAR 1
 #include "TuiKeys.h"
 
-#include "GdiInternal.h"
-#include "MachineState.h"
+#include "gdi/GdiInternal.h"
+#include "kernel/MachineState.h"
 
-#include <host/Input.h>
+#include <user/Input.h>
 #include <host/Machine.h>
 
 #include <curses.h>

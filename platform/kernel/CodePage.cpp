@@ -1,7 +1,7 @@
 // Text conversions of the emulated machine. Every conversion goes through UTF-16, the
 // machine's wide character set: code page 1252 by its table, code page 932 through the C
 // library's iconv, UTF-8 by hand.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
 // Text for the debugger. Natively there is no debugger to attach: the text is appended to the
 // file that VELTRIX_DEBUG_OUTPUT names, so that a run can be watched, and else dropped.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // Drive letters: one link per letter in the prefix's dosdevices directory, as Wine keeps them,
 // and the drive types recorded beside them in the prefix file "veltrix-drives".
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
-#include "ExecutableImage.h"
-#include "LittleEndian.h"
+#include "kernel/ExecutableImage.h"
+#include "kernel/LittleEndian.h"
 
 #include <cstring>
 #include <utility>

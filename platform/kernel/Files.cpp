@@ -1,6 +1,6 @@
 // Opening, reading and writing files through handles.
-#include "FilesHandles.h"
-#include "MachineState.h"
+#include "kernel/FilesHandles.h"
+#include "kernel/MachineState.h"
 #include "PathMap.h"
 
 #include <fcntl.h>

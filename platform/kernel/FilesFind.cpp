@@ -1,6 +1,6 @@
 // Directory searches: FindFirstFileA, FindNextFileA and FindClose.
-#include "FilesHandles.h"
-#include "MachineState.h"
+#include "kernel/FilesHandles.h"
+#include "kernel/MachineState.h"
 #include "PathMap.h"
 
 #include <mbstring.h>

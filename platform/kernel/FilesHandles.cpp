@@ -1,6 +1,6 @@
-#include "FilesHandles.h"
+#include "kernel/FilesHandles.h"
 
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <unistd.h>
 

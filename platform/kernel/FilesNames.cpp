@@ -1,7 +1,7 @@
 // Operations on files and directories by name: attributes, deleting, moving and copying,
 // directories, the current directory and full path names.
-#include "FilesHandles.h"
-#include "MachineState.h"
+#include "kernel/FilesHandles.h"
+#include "kernel/MachineState.h"
 #include "PathMap.h"
 
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // What the machine says about itself: the last error, its Windows and System directories,
 // its version and its keyboard.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <cstring>
 

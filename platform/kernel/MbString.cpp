@@ -1,5 +1,5 @@
 // The multibyte string functions of the C run-time, over the machine's ANSI code page.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <mbstring.h>
 

@@ -1,6 +1,6 @@
 // Global memory blocks. A fixed block's handle is its address; a movable block has a handle
 // of its own that GlobalLock turns into the address, as on Windows.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <cstdlib>
 #include <cstring>

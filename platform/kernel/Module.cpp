@@ -1,10 +1,10 @@
 // The module table and the library calls: LoadLibraryA, FreeLibrary, GetModuleHandleA and
 // GetModuleFileNameA.
-#include "ModuleTable.h"
+#include "kernel/ModuleTable.h"
 
 #include "ResFile.h"
 
-#include <host/Machine.h>
+#include <kernel/Machine.h>
 
 #include <mutex>
 

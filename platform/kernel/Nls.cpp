@@ -1,6 +1,6 @@
 // Locale services: the machine's user and system locale, the locale facts programs ask for,
 // the ANSI code page and the conversions to and from wide characters.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <cctype>
 #include <cstdio>

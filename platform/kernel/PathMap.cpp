@@ -1,6 +1,6 @@
 #include "PathMap.h"
 
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <mbstring.h>
 

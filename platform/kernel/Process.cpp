@@ -1,5 +1,5 @@
 // The running process.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <unistd.h>
 
@@ -14,8 +14,8 @@ DWORD WINAPI GetCurrentProcessId() {
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
-    // Leaving the machine writes back what its services hold and frees the prefix, as Windows
-    // has its registry on disk when a process ends.
-    host::StopMachine();
+    // Leaving the machine writes back what its services hold, as Windows has its registry on
+    // disk when a process ends; the prefix's lock goes with the process.
+    host::detail::RunMachineStopHandlers();
     std::exit(static_cast<int>(exitCode));
 }

@@ -2,7 +2,7 @@
 // records, each a header naming the resource followed by its data, both DWORD-aligned.
 #pragma once
 
-#include "ExecutableImage.h"
+#include "kernel/ExecutableImage.h"
 
 #include <cstddef>
 #include <cstdint>

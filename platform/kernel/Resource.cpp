@@ -1,6 +1,5 @@
 // Finding and loading resources of a module.
-#include "DialogTemplate.h"
-#include "ModuleTable.h"
+#include "kernel/ModuleTable.h"
 
 namespace host::detail {
 

@@ -1,4 +1,4 @@
-#include "ResourceText.h"
+#include "kernel/ResourceText.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // LoadStringA: string tables are stored in blocks of 16 counted UTF-16 strings; block n holds
 // the ids (n - 1) * 16 to (n - 1) * 16 + 15.
-#include "ModuleTable.h"
-#include "ResourceText.h"
+#include "kernel/ModuleTable.h"
+#include "kernel/ResourceText.h"
 
 namespace host::detail {
 

@@ -2,7 +2,7 @@
 // punctuation before digits before letters, letters alphabetically, and, only when texts
 // differ in case alone, a lower-case letter before its capital. A double-byte character of
 // the ANSI code page is one character.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <cstdarg>
 #include <cstring>

@@ -1,6 +1,6 @@
 // Time: FILETIME (100-nanosecond intervals since 1601-01-01 UTC), SYSTEMTIME fields, the
 // host's time zone for local time, the tick count and sleeping.
-#include "MachineState.h"
+#include "kernel/MachineState.h"
 
 #include <time.h>
 

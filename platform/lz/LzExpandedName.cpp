@@ -1,7 +1,7 @@
 // GetExpandedNameA: the name a compressed file bears once expanded.
 #include "LzFiles.h"
 
-#include <host/Machine.h>
+#include <kernel/Machine.h>
 
 #include <cstring>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // LZOpenFileA and LZClose: the table of open files of the LZ expansion library.
 #include "LzFiles.h"
 
-#include "FilesHandles.h"
-#include "LittleEndian.h"
+#include "kernel/FilesHandles.h"
+#include "kernel/LittleEndian.h"
 
 #include <cerrno>
 #include <cstring>

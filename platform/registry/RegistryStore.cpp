@@ -2,8 +2,8 @@
 
 #include "RegistryHive.h"
 
-#include <host/Machine.h>
-#include <host/Registry.h>
+#include <kernel/Machine.h>
+#include <registry/Registry.h>
 
 #include <map>
 #include <memory>

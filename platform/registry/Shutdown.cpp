@@ -1,8 +1,8 @@
 // The access token of the process, its privileges, and the request to end the session. The
 // calls behave as the emulated system's do, and a request is only recorded: the host is never
 // touched.
-#include <host/Machine.h>
-#include <host/Shutdown.h>
+#include <kernel/Machine.h>
+#include <registry/Shutdown.h>
 #include <windows.h>
 
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // as on Windows) and the cells they draw on. Internal to the native platform layer.
 #pragma once
 
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 namespace win {
 

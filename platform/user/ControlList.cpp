@@ -1,7 +1,7 @@
 // The items of list boxes and combo boxes.
 #include "ControlList.h"
 
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 #include <cstring>

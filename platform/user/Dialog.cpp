@@ -11,7 +11,7 @@
 // (y + cy) / 8 (all rounded down, at least one cell each way). So what a control draws at its
 // client origin lands on exactly the cell its dialog units name, whichever way the GDI maps
 // pixels to cells.
-#include "Dialog.h"
+#include "user/Dialog.h"
 
 #include "MessageQueue.h"
 

@@ -4,7 +4,7 @@
 //
 // Child dialogs (the pages of a main window) and windows with WS_EX_CONTROLPARENT are looked
 // into as if their controls were the parent's, as long as they are visible and enabled.
-#include "Dialog.h"
+#include "user/Dialog.h"
 
 #include "MessageQueue.h"
 

@@ -1,6 +1,6 @@
 // The default dialog procedure (the "#32770" class), and how a dialog keeps its focus and its
 // default push button.
-#include "Dialog.h"
+#include "user/Dialog.h"
 
 namespace win {
 

@@ -1,6 +1,6 @@
-#include "DialogTemplate.h"
+#include "user/DialogTemplate.h"
 
-#include "ResourceText.h"
+#include "kernel/ResourceText.h"
 
 #include <strings.h>
 

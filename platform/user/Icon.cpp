@@ -2,7 +2,7 @@
 // that it stays usable after its library is freed; the same icon loaded again gives the same
 // handle, as shared icons do on Windows.
 #include "IconStore.h"
-#include "ModuleTable.h"
+#include "kernel/ModuleTable.h"
 
 #include <cstdlib>
 #include <map>
@@ -158,3 +158,10 @@ bool GetIconImage(HICON handle, IconImage& out, int width, int height) {
 }
 
 } // namespace res
+
+BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
+    res::IconImage image;
+    if (!res::GetIconImage(icon, image, 32, 32))
+        return FALSE;
+    return gdi::DrawIconImage(hdc, x, y, image);
+}

@@ -1,6 +1,6 @@
 // Decoding the bitmaps of icon resources.
 #include "IconStore.h"
-#include "LittleEndian.h"
+#include "kernel/LittleEndian.h"
 
 namespace host::detail {
 

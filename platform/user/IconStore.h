@@ -2,7 +2,7 @@
 // to the native platform layer.
 #pragma once
 
-#include "DialogTemplate.h"
+#include "user/DialogTemplate.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The input queue: raw key, character and mouse events from the front end, cooked into window
 // messages when they reach the head of the message queue, so that they go to whatever window
 // has the focus (or is under the mouse) at that moment.
-#include "host/Input.h"
+#include "user/Input.h"
 
 #include "MessageQueue.h"
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <deque>
 

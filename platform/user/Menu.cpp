@@ -2,7 +2,7 @@
 // programs may add items to, and its popup, opened with Alt+Space. Choosing an item sends
 // WM_SYSCOMMAND with the item's id to the window.
 #include "MessageQueue.h"
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 #include <map>

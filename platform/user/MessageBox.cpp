@@ -2,10 +2,10 @@
 // as a static (id 0xFFFF, no prefix processing, wrapped to the screen) and push buttons with
 // the standard ids, so that the automation reads and answers it through the window API like
 // any other dialog. The layout is in whole cells, centred on the screen.
-#include "Dialog.h"
+#include "user/Dialog.h"
 
-#include "GdiInternal.h"
-#include "host/Transcript.h"
+#include "gdi/GdiInternal.h"
+#include "user/FrontendHooks.h"
 
 #include <algorithm>
 
@@ -254,11 +254,13 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         if (IsWindow(h))
             EnableWindow(h, TRUE);
     int answer = info.answered ? static_cast<int>(result) : 0;
-    host::NoteMessageBox(body.c_str(), title.c_str(), type, answer);
+    if (const auto& note = host::CurrentFrontendHooks().messageBoxAnswered)
+        note(body.c_str(), title.c_str(), type, answer);
     return answer;
 }
 
 BOOL WINAPI MessageBeep(UINT type) {
-    host::NoteBeep(type);
+    if (const auto& note = host::CurrentFrontendHooks().beeped)
+        note(type);
     return TRUE;
 }

@@ -3,8 +3,8 @@
 // and WM_PAINT generated last, when nothing else is waiting.
 #include "MessageQueue.h"
 
-#include "WindowSystem.h"
-#include "host/Frontend.h"
+#include "user/WindowSystem.h"
+#include "user/FrontendHooks.h"
 
 #include <deque>
 
@@ -91,7 +91,8 @@ bool PeekQueue(MSG& out, HWND hwnd, UINT low, UINT high, bool remove) {
 }
 
 bool WaitForMore() {
-    g_inputEnded = !host::WaitForInput();
+    const host::FrontendHooks& hooks = host::CurrentFrontendHooks();
+    g_inputEnded = !(hooks.waitForInput && hooks.waitForInput());
     // When nothing can come (no front end, or the automation has no answer) the caller ends
     // its loop, so that the program never waits for ever.
     return !g_inputEnded;
@@ -117,6 +118,29 @@ void ResetQueue() {
 }
 
 } // namespace win
+
+namespace host {
+
+namespace {
+FrontendHooks& Hooks() {
+    static FrontendHooks hooks;
+    return hooks;
+}
+} // namespace
+
+void SetFrontendHooks(FrontendHooks hooks) {
+    Hooks() = std::move(hooks);
+}
+
+const FrontendHooks& CurrentFrontendHooks() {
+    return Hooks();
+}
+
+void ResetMessageQueue() {
+    win::ResetQueue();
+}
+
+} // namespace host
 
 using namespace win;
 
@@ -187,7 +211,8 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hWnd, UINT filterMin, UINT filterMax, U
     if (!PeekQueue(local, hWnd, filterMin, filterMax, (remove & PM_REMOVE) != 0)) {
         // A program that works on without waiting (idle-time processing) still shows its
         // progress and sees keys already typed.
-        host::PollInput();
+        if (const auto& poll = host::CurrentFrontendHooks().pollInput)
+            poll();
         if (!PeekQueue(local, hWnd, filterMin, filterMax, (remove & PM_REMOVE) != 0))
             return FALSE;
     }

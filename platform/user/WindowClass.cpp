@@ -1,6 +1,6 @@
 // Window classes: the built-in ones (dialogs and the standard controls) and those the program
 // registers.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The window records and the small helpers every part of the window system uses.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 namespace win {
 

@@ -1,5 +1,5 @@
 // Making and destroying windows.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // What a window holds and how windows hang together: window longs, texts, the tree of
 // parents, children and owners, and the helpers that address a dialog's controls by id.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The default window procedure: what every window does with a message its own procedure
 // leaves alone.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <cstring>
 

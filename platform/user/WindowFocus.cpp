@@ -1,5 +1,5 @@
 // Showing, hiding and enabling windows; the keyboard focus and the active window.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Where windows are: rectangles, coordinate mapping, moving and sizing, hit testing.
-#include "GdiInternal.h"
-#include "WindowSystem.h"
+#include "gdi/GdiInternal.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Painting: update regions (kept as bounding rectangles), WM_PAINT scheduling, device
 // contexts for windows, the frames of top-level windows and the desktop.
-#include "GdiInternal.h"
-#include "WindowSystem.h"
+#include "gdi/GdiInternal.h"
+#include "user/WindowSystem.h"
 
 #include <algorithm>
 

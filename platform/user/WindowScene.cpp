@@ -1,4 +1,4 @@
-#include "WindowScene.h"
+#include "user/WindowScene.h"
 
 #include <cstring>
 #include <strings.h>

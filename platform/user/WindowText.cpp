@@ -1,6 +1,6 @@
 // The window manager's text helpers: characters of the ANSI code page, where a lead byte and
 // the byte after it are one character. Case changes touch ASCII letters only.
-#include "WindowSystem.h"
+#include "user/WindowSystem.h"
 
 using namespace win;
 

@@ -1,6 +1,6 @@
 #include "VersionBlock.h"
 
-#include "LittleEndian.h"
+#include "kernel/LittleEndian.h"
 
 #include <windows.h>
 

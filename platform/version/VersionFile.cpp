@@ -1,8 +1,8 @@
 // GetFileVersionInfoSizeA, GetFileVersionInfoA and VerQueryValueA over the resource reader.
-#include "ExecutableImage.h"
+#include "kernel/ExecutableImage.h"
 #include "VersionBlock.h"
 
-#include <host/Machine.h>
+#include <kernel/Machine.h>
 #include <windows.h>
 
 #include <cerrno>

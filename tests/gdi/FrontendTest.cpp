@@ -2,8 +2,8 @@
 // without a terminal, and what terminal keys and colours become.
 #include "ScreenFixture.h"
 
-#include "../../platform/native/TuiColors.h"
-#include "../../platform/native/TuiKeys.h"
+#include "platform/host/TuiColors.h"
+#include "platform/host/TuiKeys.h"
 
 #include <fcntl.h>
 #include <unistd.h>

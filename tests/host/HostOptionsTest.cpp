@@ -1,5 +1,5 @@
 // The command line of the native program, parsed without running it.
-#include "../../platform/native/HostOptions.h"
+#include "platform/host/HostOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // every control with its id, class, text, position and style, and the dialog's own frame.
 #include "ResourceTestSupport.h"
 
-#include "platform/native/DialogTemplate.h"
+#include "user/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // LoadIconA: the program's icon 128 with both its images, and the system's icons.
 #include "ResourceTestSupport.h"
 
-#include "platform/native/DialogTemplate.h"
+#include "user/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "framework/AfxCore.h"
 #include "framework/CString.h"
-#include "platform/native/DialogTemplate.h"
+#include "user/DialogTemplate.h"
 
 #include <gtest/gtest.h>
 

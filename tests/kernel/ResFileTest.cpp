@@ -2,8 +2,8 @@
 // truncated copies of it give.
 #include "ResourceTestSupport.h"
 
-#include "platform/native/DialogTemplate.h"
-#include "platform/native/ResFile.h"
+#include "user/DialogTemplate.h"
+#include "platform/kernel/ResFile.h"
 
 #include <gtest/gtest.h>
 

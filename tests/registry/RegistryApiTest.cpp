@@ -2,7 +2,7 @@
 // registry files in the form Wine writes.
 #include "RegistryMachine.h"
 
-#include <host/Registry.h>
+#include <registry/Registry.h>
 
 #include <cstring>
 

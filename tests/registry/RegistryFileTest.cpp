@@ -2,7 +2,7 @@
 // whole or not at all, and a damaged file is reported and left alone.
 #include "RegistryMachine.h"
 
-#include <host/Registry.h>
+#include <registry/Registry.h>
 
 #include <csignal>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "TempDir.h"
 
 #include <host/Machine.h>
-#include <host/Shutdown.h>
+#include <registry/Shutdown.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>

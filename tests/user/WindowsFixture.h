@@ -6,7 +6,7 @@
 #include "TempDir.h"
 
 #include <host/Frontend.h>
-#include <host/Input.h>
+#include <user/Input.h>
 #include <host/Machine.h>
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "TestImages.h"
 
 #include "TempDir.h"
-#include "platform/native/ExecutableImage.h"
+#include "kernel/ExecutableImage.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "TestImages.h"
 
 #include "TempDir.h"
-#include "platform/native/ExecutableImage.h"
-#include "platform/native/VersionBlock.h"
+#include "kernel/ExecutableImage.h"
+#include "platform/version/VersionBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <host/Automation.h>
 #include <host/Frontend.h>
 #include <host/Machine.h>
-#include <host/Shutdown.h>
+#include <registry/Shutdown.h>
 #include <host/Transcript.h>
 #include <windows.h>
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace gdi {
 
 constexpr int kCellWidth = 8;
@@ -43,5 +45,23 @@ void FillDesktop(const RECT& screenRect);
 // kCellHeight down from the top and kCellHeight up from the bottom; a frame without caption
 // (captioned false) puts the plain border line into the top row.
 void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool captioned, bool active);
+
+// A pixel of an icon image that the icon's mask leaves transparent.
+constexpr COLORREF kTransparentPixel = 0xFF000000;
+
+// The picture of an icon, decoded by the window system.
+struct IconImage {
+    int width = 0, height = 0;
+    // IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION or IDI_ASTERISK for the
+    // system's built-in icons (LoadIconA with a null module); 0 for icons from a module.
+    WORD systemIcon = 0;
+    // width * height colours, row by row from the top, as COLORREF (0x00BBGGRR), or
+    // kTransparentPixel where the mask lets the background through.
+    std::vector<COLORREF> pixels;
+};
+
+// Draws an icon's picture with its top-left corner at (x, y): a system icon as its symbol on
+// its colour, any other icon in blocks of half cells. FALSE when the image is empty.
+BOOL DrawIconImage(HDC hdc, int x, int y, const IconImage& image);
 
 } // namespace gdi

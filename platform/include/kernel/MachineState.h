@@ -1,7 +1,7 @@
 // What the running machine is, shared by the services of the native platform layer.
 #pragma once
 
-#include <host/Machine.h>
+#include <kernel/Machine.h>
 #include <windows.h>
 
 #include <ctime>
@@ -63,6 +63,9 @@ std::string LinkPathOf(char letter);
 // FILETIME and host time (Time.cpp).
 FILETIME FileTimeFromHost(const timespec& time);
 timespec HostFromFileTime(const FILETIME& time);
+
+// Lets each service write back what it holds, when the machine stops (MachineState.cpp).
+void RunMachineStopHandlers();
 
 // Releases every handle of the files layer (Files).
 void CloseAllFileHandles();

@@ -2,7 +2,7 @@
 // resource-only libraries that LoadLibraryA opened. Internal to the native platform layer.
 #pragma once
 
-#include "ExecutableImage.h"
+#include "kernel/ExecutableImage.h"
 
 #include <windows.h>
 

@@ -3,8 +3,8 @@
 // platform layer.
 #pragma once
 
-#include "DialogTemplate.h"
-#include "WindowSystem.h"
+#include "user/DialogTemplate.h"
+#include "user/WindowSystem.h"
 
 namespace win {
 

@@ -2,6 +2,7 @@
 // resource formats, decoded into plain structures. Internal to the native platform layer.
 #pragma once
 
+#include <gdi/GdiInternal.h>
 #include <windows.h>
 
 #include <string>
@@ -50,19 +51,9 @@ bool ParseDialogTemplate(const void* data, size_t size, DialogTemplate& out);
 // CreateDialogIndirectParamA, which gets no size), or 0 when p lies in no loaded resource.
 size_t ResourceBytesAvailable(const void* p);
 
-// A pixel of an icon image that the icon's mask leaves transparent.
-constexpr COLORREF kTransparentPixel = 0xFF000000;
-
-// The picture behind an icon handle.
-struct IconImage {
-    int width = 0, height = 0;
-    // IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION or IDI_ASTERISK for the
-    // system's built-in icons (LoadIconA with a null module); 0 for icons from a module.
-    WORD systemIcon = 0;
-    // width * height colours, row by row from the top, as COLORREF (0x00BBGGRR), or
-    // kTransparentPixel where the mask lets the background through.
-    std::vector<COLORREF> pixels;
-};
+// The picture behind an icon handle, as the GDI draws it.
+using IconImage = gdi::IconImage;
+using gdi::kTransparentPixel;
 
 // The image of an icon that comes nearest to width x height (icons carry several sizes).
 // FALSE when the handle is not an icon that LoadIconA handed out.

@@ -28,5 +28,8 @@ void PostMouseDoubleClick(int xPixel, int yPixel);
 bool HasPendingInput();
 // Drops input that has not become messages yet.
 void DiscardInput();
+// Forgets every queued message, the quit request and the input, so that a machine started
+// later in the same process does not inherit the quit that ended the last one's loop.
+void ResetMessageQueue();
 
 } // namespace host

@@ -1,0 +1,60 @@
+// The emulated Windows machine as its services see it: what kind of machine it is, its prefix
+// directory, its drives, its language, and the conversions at its edges. The kernel keeps these
+// facts; the host program (host/Machine.h) starts and stops the machine that they describe.
+// Uses nothing but the C++ library.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace host {
+
+enum class OsKind { Win95, Nt31, Nt35, Nt351, Nt4 };
+enum class PcKind { PcAt, Pc98 };
+
+struct MachineOptions {
+    std::string prefix;                    // host directory of the prefix; created when missing
+    std::string mediaDir;                  // host directory of the installation medium
+    unsigned mediaType = 5;                // drive type of the medium's drive (DRIVE_CDROM)
+    char mediaDrive = 'D';                 // drive letter of the medium
+    std::string programName = "SETUP.EXE"; // the program's file name on the medium
+    OsKind os = OsKind::Nt4;
+    PcKind pc = PcKind::PcAt;
+    std::string language;          // three-letter abbreviation; empty: from the host locale
+    unsigned lockWaitSeconds = 30; // how long to wait for a prefix another run holds
+};
+
+bool MachineStarted();
+
+// Puts another directory into the drive of a Windows path, as a person swaps a disk.
+bool InsertMedium(char driveLetter, const std::string& hostDir);
+// Makes the drive letter a link to hostDir and records its drive type (a DRIVE_ value) in the
+// prefix, replacing what the letter was before.
+bool MapDrive(char letter, const std::string& hostDir, unsigned type);
+
+// The program on the medium as Windows names it, such as "D:\SETUP.EXE", and the medium's
+// root directory ("D:\").
+std::string ProgramWindowsPath();
+std::string MediaDirWindows();
+// The three-letter abbreviation of the machine's user language ("JPN", "ENU", ...).
+std::string LanguageAbbreviation();
+// The language the host's locale settings (LC_ALL, LC_MESSAGES, LANG) name; "ENU" when they
+// name none that the machine knows.
+std::string LanguageFromHostLocale();
+
+// Runs when StopMachine releases the prefix, before the lock is dropped: the place for other
+// services of the machine to write back what they hold in memory.
+void AddMachineStopHandler(std::function<void()> handler);
+// A handle that CloseHandle accepts, for kernel objects that other services of the machine
+// hand out (such as access tokens); onClose runs when it is closed.
+void* NewHandle(std::function<void()> onClose);
+
+// Conversions at the edges of the emulated machine.
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string& utf8);
+// The host path a Windows path maps to; empty when it lies on no drive.
+std::string HostPathOf(const std::string& windowsPath);
+// The prefix's host directory.
+const std::string& PrefixDir();
+
+} // namespace host
