@@ -1,4 +1,6 @@
-// The common dialogs: the old-style file-open and file-save dialogs.
+// The common dialogs of the emulated machine (platform/comdlg): the old-style file-open and
+// file-save dialogs, built on the window system's dialogs and controls. Uses the window system,
+// the GDI and the kernel.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,6 @@
-// The open files of the LZ expansion library and the header of its compressed format.
+// The LZ expansion library of the emulated machine (platform/lz): LZOpenFileA, LZCopy, LZClose
+// and GetExpandedNameA over libmspack's decoder of the "SZDD" format, with plain files copied
+// through the kernel's file handles. Uses the kernel only. This header is what its files share.
 #pragma once
 
 #include <windows.h>

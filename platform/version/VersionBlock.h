@@ -1,7 +1,7 @@
-// Version information blocks. A version resource comes in two layouts: the 32-bit one of PE
-// images (UTF-16 keys and texts, a type field in each record) and the 16-bit one of NE images
-// (8-bit keys and texts). GetFileVersionInfoA hands out every block in the 16-bit layout with
-// texts in the ANSI code page, so that VerQueryValueA can point straight into it.
+// The version library of the emulated machine (platform/version): GetFileVersionInfoSizeA,
+// GetFileVersionInfoA and VerQueryValueA over our own reader of the version resource in PE32,
+// PE32+ and 16-bit NE images. Uses the kernel only (its executable-image reader and files). This
+// header reads the VS_VERSIONINFO block itself.
 #pragma once
 
 #include <cstddef>

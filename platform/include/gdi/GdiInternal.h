@@ -1,6 +1,9 @@
-// What the window system asks of the GDI: device contexts for windows, the screen's size, the
-// desktop and the frame of a top-level window. All coordinates are screen pixels unless said
-// otherwise; a cell of the screen is kCellWidth x kCellHeight pixels.
+// The GDI of the emulated machine (platform/gdi): device contexts, pens, brushes, fonts, text
+// and shapes, all drawn into one screen of character cells (gdi/Screen.h) that a front end
+// presents. Uses the kernel only (code pages for double-byte text). This header is what the
+// window system asks of it: device contexts for windows, the screen's size, the desktop and the
+// frame of a top-level window. All coordinates are screen pixels unless said otherwise; a cell
+// of the screen is kCellWidth x kCellHeight pixels.
 #pragma once
 
 #include <windows.h>

@@ -1,7 +1,9 @@
-// Starting and stopping the emulated Windows machine of the native build: the host program and
-// the tests start a machine (a prefix directory with its drives, its Windows and System
-// directories and its registry) before any Windows API is called. The machine's own facts are
-// in kernel/Machine.h.
+// The host program around the emulated machine (platform/host): the command line, the prefix
+// and its lock, the terminal and headless front ends, the automation with its answers file, and
+// the transcript. It may use every subsystem of the machine and none of them uses it. This
+// header starts and stops the machine (a prefix directory with its drives, its Windows and
+// System directories and its registry), which the host program and the tests do before any
+// Windows API is called; the machine's own facts are in kernel/Machine.h.
 #pragma once
 
 #include <kernel/Machine.h>

@@ -1,7 +1,9 @@
-// The emulated Windows machine as its services see it: what kind of machine it is, its prefix
-// directory, its drives, its language, and the conversions at its edges. The kernel keeps these
-// facts; the host program (host/Machine.h) starts and stops the machine that they describe.
-// Uses nothing but the C++ library.
+// The kernel of the emulated machine (platform/kernel): what kind of machine it is (OS version,
+// PC type, locale and code pages), its prefix directory and drives, Windows paths mapped to host
+// paths, files and directories, the profile reader, time, memory, modules and their resources.
+// It stands for the system's kernel library and uses nothing but the C++ library and the host's
+// system calls; every other subsystem builds on it. This header holds the machine's facts; the
+// host program (host/Machine.h) starts and stops the machine that they describe.
 #pragma once
 
 #include <functional>

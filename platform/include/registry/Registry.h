@@ -1,7 +1,10 @@
-// The registry of the emulated machine, kept in the prefix's system.reg (HKEY_LOCAL_MACHINE,
-// with HKEY_CLASSES_ROOT under Software\Classes), user.reg (HKEY_CURRENT_USER) and userdef.reg
-// (HKEY_USERS\.Default). The registry API loads it on first use; changes reach the files when a
-// key handle that changed something is closed and when the machine stops.
+// The registry of the emulated machine (platform/registry): the RegOpenKeyExA family over a
+// store kept in the prefix in Wine's file format: system.reg (HKEY_LOCAL_MACHINE, with
+// HKEY_CLASSES_ROOT under Software\Classes), user.reg (HKEY_CURRENT_USER) and userdef.reg
+// (HKEY_USERS\.Default), written atomically; also the privilege calls and ExitWindowsEx, which
+// only record (registry/Shutdown.h). Uses the kernel only. The registry API loads the store on
+// first use; changes reach the files when a key handle that changed something is closed and when
+// the machine stops.
 #pragma once
 
 namespace host {

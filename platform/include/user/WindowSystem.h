@@ -1,6 +1,10 @@
-// The virtual window system's own bookkeeping: window records, classes, the focus and the
-// active window, and the helpers the window functions, the controls and the dialog manager
-// share. Internal to the native platform layer.
+// The window system of the emulated machine (platform/user): windows and their classes, the
+// message queue with its modal loops, input, focus, dialogs and the dialog manager, the
+// standard controls, menus, message boxes and icons. Uses the GDI to draw and the kernel for
+// resources and text; it knows no front end: whoever shows the screen and feeds input
+// installs user/FrontendHooks.h. This header is the window system's own bookkeeping (window
+// records, classes, the focus and the active window) that its files and the common dialogs
+// share.
 //
 // Geometry. Everything is in pixels; a screen cell is 8 x 16 pixels. A window's rectangle is
 // kept in its parent's client coordinates (the desktop's client area is the screen). Child
