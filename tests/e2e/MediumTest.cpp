@@ -1,0 +1,121 @@
+// Media as authors make them: scripts past the profile reader's first list size.
+#include "SetupRun.h"
+#include "TestMedia.h"
+
+#include <host/Machine.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+const std::vector<std::string> kJapanese = {"--lang", "JPN"};
+
+std::vector<std::string> with(std::vector<std::string> arguments,
+                              const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+// Reads the registry the run left in the prefix through the registry API.
+class PrefixRegistry {
+  public:
+    explicit PrefixRegistry(const SetupMedium& medium) {
+        host::MachineOptions options;
+        options.prefix = medium.Prefix();
+        options.mediaDir = medium.DiskDir(1);
+        options.language = "JPN";
+        std::string error;
+        m_started = host::StartMachine(options, error);
+        EXPECT_TRUE(m_started) << error;
+    }
+    ~PrefixRegistry() {
+        if (m_started)
+            host::StopMachine();
+    }
+
+    // The value's type and bytes; type 0 when the key or value is missing.
+    std::pair<DWORD, std::string> Value(HKEY root, const std::string& key,
+                                        const std::string& name) const {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return {0, ""};
+        DWORD type = 0;
+        BYTE data[512];
+        DWORD size = sizeof data;
+        LONG status = RegQueryValueExA(opened, name.c_str(), nullptr, &type, data, &size);
+        RegCloseKey(opened);
+        if (status != ERROR_SUCCESS)
+            return {0, ""};
+        return {type, std::string(reinterpret_cast<char*>(data), size)};
+    }
+    bool HasKey(HKEY root, const std::string& key) const {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(opened);
+        return true;
+    }
+
+  private:
+    bool m_started = false;
+};
+
+std::pair<DWORD, std::string> Text(const std::string& text) {
+    return {REG_SZ, text + std::string(1, '\0')};
+}
+std::pair<DWORD, std::string> Dword(DWORD value) {
+    return {REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value)};
+}
+
+TEST(LongScriptTest, EveryLineOfSectionsPastThirtyTwoThousandBytesIsInstalled) {
+    // Key lists well past 32,000 bytes: 3,000 [Files] lines, 1,800 [Registry] lines and 3,000
+    // values of one key. Most lines are for Windows 95 and are dropped on this NT machine, so
+    // the run stays short; every tenth file and every 200th key, spread over the whole list,
+    // are installed.
+    SetupMedium medium;
+    std::string files;
+    std::string registry;
+    std::string values;
+    char line[80];
+    for (int i = 0; i < 3000; ++i) {
+        std::snprintf(line, sizeof line, "1:F%05d.TXT%s=\n", i, i % 10 == 9 ? "" : ",WIN95");
+        files += line;
+        std::snprintf(line, sizeof line, "F%05d.TXT", i);
+        medium.WriteFile(1, line, std::to_string(i));
+        std::snprintf(line, sizeof line, "Value%05d=REG_DWORD,%d\n", i, i);
+        values += line;
+    }
+    for (int i = 0; i < 1800; ++i) {
+        std::snprintf(line, sizeof line, "VeltrixLong\\K%05d%s=HKEY_LOCAL_MACHINE,SOFTWARE\n", i,
+                      i % 200 == 199 ? "" : ",WIN95");
+        registry += line;
+    }
+    medium.WriteScript(ScriptWith("DefaultDstPath=APP", files,
+                                  "[Registry]\n" + registry + "[VeltrixLong\\K01799]\n" + values));
+
+    SetupResult result = medium.Run(with(kJapanese, {"--silent", "--os", "nt4"}));
+    EXPECT_EQ(0, result.status) << result.errors;
+    int wrong = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::snprintf(line, sizeof line, "APP/F%05d.TXT", i);
+        bool installed = HostFileExists(medium.DriveC(line));
+        wrong += installed != (i % 10 == 9) ||
+                 (installed && ReadHostFile(medium.DriveC(line)) != std::to_string(i));
+    }
+    EXPECT_EQ(0, wrong);
+
+    PrefixRegistry registryOf(medium);
+    for (int i = 199; i < 1800; i += 200) {
+        std::snprintf(line, sizeof line, "SOFTWARE\\VeltrixLong\\K%05d", i);
+        EXPECT_TRUE(registryOf.HasKey(HKEY_LOCAL_MACHINE, line)) << line;
+    }
+    EXPECT_EQ(Dword(2999),
+              registryOf.Value(HKEY_LOCAL_MACHINE, "SOFTWARE\\VeltrixLong\\K01799", "Value02999"));
+}
+
+} // namespace
