@@ -117,6 +117,33 @@ TEST_F(OverwriteTest, VersionsDecideModesTwoAndSix) {
     EXPECT_FALSE(HostFileExists(m_medium->DriveC("windows/TEMP0/D.DLL")));
 }
 
+TEST_F(OverwriteTest, ACompressedDllWithADestinationNameIsComparedByItsVersion) {
+    // An installed 5.0 dated 2000 and an older 1.0 in a compressed file dated 2010, under a
+    // destination name: the versions decide, not the dates.
+    m_medium->WriteScript(
+        ScriptWith("DefaultDstPath=APP", "1:X.DL_=X.DLL,<SYS>,0,6\n1:Y.DL_=Y.DLL,<SYS>,0,2"));
+    TempDir work;
+    for (const char* name : {"X", "Y"}) {
+        std::string dll = std::string(name) + ".DLL";
+        std::string installed = "windows/system32/" + dll;
+        ASSERT_TRUE(MakeVersionDll(work / dll, 1, 0, 0, 0));
+        ASSERT_TRUE(MakeCompressedFile(work / dll, m_medium->DiskDir(1) + "/" + name + ".DL_"));
+        SetHostFileTime(m_medium->DiskDir(1) + "/" + name + ".DL_", 1262304000);
+        ASSERT_TRUE(MakeVersionDll(m_medium->DriveC(installed), 5, 0, 0, 0));
+        SetHostFileTime(m_medium->DriveC(installed), 946684800);
+    }
+    std::string fiveX = ReadHostFile(m_medium->DriveC("windows/system32/X.DLL"));
+    std::string fiveY = ReadHostFile(m_medium->DriveC("windows/system32/Y.DLL"));
+
+    SetupResult result = m_medium->Run(japanese({"--silent", "--overwrite", "no"}));
+    EXPECT_EQ(0, result.status) << result.transcript;
+    // Mode 6 keeps the higher version; mode 2 puts the question (answered No).
+    EXPECT_TRUE(fiveX == ReadHostFile(m_medium->DriveC("windows/system32/X.DLL")));
+    EXPECT_TRUE(fiveY == ReadHostFile(m_medium->DriveC("windows/system32/Y.DLL")));
+    EXPECT_EQ(1u, result.Lines("dialog").size()) << result.transcript;
+    EXPECT_FALSE(HostFileExists(m_medium->DriveC("windows/TEMP0/X.DLL")));
+}
+
 TEST_F(OverwriteTest, TheQuestionShowsBothFiles) {
     prepare("0,0", "new", "old", kNew, kOld);
     SetupResult result = m_medium->Run(japanese({"--silent", "--overwrite", "yes"}));
