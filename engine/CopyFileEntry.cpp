@@ -177,7 +177,9 @@ int CopyFileEntry(CCopyContext& context, const CFileEntry& entry, BOOL progressB
         destination += destinationName(entry, source, state);
         context.ShowSourcePath(source);
         context.ShowDestinationPath(destination);
-        if (destination.GetLength() > kMaxCopyPath)
+        // A source too long for the system cannot be opened wherever it lies: taking it for
+        // a missing disk would ask for the disk again and again.
+        if (destination.GetLength() > kMaxCopyPath || source.GetLength() >= MAX_PATH)
             showCopyError(context, state);
     }
 

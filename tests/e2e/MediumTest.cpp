@@ -1,4 +1,5 @@
-// Media as authors make them: scripts past the profile reader's first list size.
+// Media as authors make them: scripts past the profile reader's first list size and paths
+// longer than the system takes.
 #include "SetupRun.h"
 #include "TestMedia.h"
 
@@ -116,6 +117,27 @@ TEST(LongScriptTest, EveryLineOfSectionsPastThirtyTwoThousandBytesIsInstalled) {
     }
     EXPECT_EQ(Dword(2999),
               registryOf.Value(HKEY_LOCAL_MACHINE, "SOFTWARE\\VeltrixLong\\K01799", "Value02999"));
+}
+
+TEST(LongPathTest, ASourcePathTooLongForTheSystemIsACopyError) {
+    // D:\ and three directories of 100 characters: a source path of 311 characters, within
+    // the installer's own buffers but past what the system opens.
+    SetupMedium medium;
+    std::string directory =
+        std::string(100, 'A') + "\\" + std::string(100, 'B') + "\\" + std::string(100, 'C');
+    std::string hostDirectory =
+        std::string(100, 'A') + "/" + std::string(100, 'B') + "/" + std::string(100, 'C');
+    medium.WriteScript(ScriptWith("DefaultDstPath=APP", "1:" + directory + "\\F.TXT="));
+    medium.WriteFile(1, hostDirectory + "/F.TXT", "f");
+    std::filesystem::create_directories(medium.DriveC("APP"));
+
+    SetupResult result = medium.Run(with(kJapanese, {"--silent"}));
+    EXPECT_EQ(1, result.status) << result.transcript;
+    std::vector<std::string> messages = result.Lines("message");
+    ASSERT_EQ(2u, messages.size()) << result.transcript;
+    EXPECT_NE(std::string::npos, messages[0].find("ｺﾋﾟｰ中にｴﾗｰが発生しました。")) << messages[0];
+    EXPECT_NE(std::string::npos, messages[1].find("ｾｯﾄｱｯﾌﾟを終了します。")) << messages[1];
+    EXPECT_FALSE(result.Has("を次のﾊﾟｽにｾｯﾄしてください。")) << result.transcript;
 }
 
 } // namespace
