@@ -365,6 +365,36 @@ TEST_F(DriveRuleTest, OnlyTheLastDirectoryIsCreated) {
     EXPECT_EQ("f", ReadHostFile(m_medium->DriveC("A/F.TXT")));
 }
 
+TEST_F(DriveRuleTest, ABareDriveStandsForItsRoot) {
+    SetupResult result = run("\"ｺﾋﾟｰ先\" type 1001 \"C:\" press ok\n");
+    EXPECT_EQ(0, result.status) << result.transcript;
+    EXPECT_TRUE(result.Lines("message").empty()) << result.transcript;
+    EXPECT_EQ("f", ReadHostFile(m_medium->DriveC("F.TXT")));
+
+    // The source field and the next-disk page: the directory kept is the root, which the
+    // next-disk page then proposes.
+    fresh();
+    m_medium->WriteScript(ScriptWith("DefaultDstPath=APP\nPromptSrcPath=1",
+                                     "1:F.TXT=\n2:G.TXT=\n3:H.TXT=\n4:I.TXT="));
+    WriteHostFile(m_medium->DriveC("F.TXT"), "f");
+    WriteHostFile(m_medium->DriveC("DISK2/G.TXT"), "g");
+    WriteHostFile(m_medium->DriveC("H.TXT"), "h");
+    WriteHostFile(m_medium->DriveC("DISK4/I.TXT"), "i");
+    result = m_medium->Run(
+        japanese({"--silent", "--src", "C:", "--answers",
+                  m_medium->WriteAnswers("\"# 2\" type 1000 \"C:\\DISK2\" press ok\n"
+                                         "\"# 3\" type 1000 \"C:\" press ok\n"
+                                         "\"# 4\" type 1000 \"C:\\DISK4\" press ok\n")}));
+    EXPECT_EQ(0, result.status) << result.transcript;
+    std::vector<std::string> pages = result.Lines("page");
+    int proposedRoot = 0;
+    for (const std::string& page : pages)
+        proposedRoot += page.find("[C:\\]") != std::string::npos;
+    EXPECT_EQ(2, proposedRoot) << result.transcript; // the pages for disks 2 and 4
+    for (const char* name : {"F", "G", "H", "I"})
+        EXPECT_TRUE(HostFileExists(m_medium->DriveC(std::string("APP/") + name + ".TXT"))) << name;
+}
+
 TEST_F(DriveRuleTest, AnExistingRootIsAcceptedWithoutAQuestion) {
     SetupResult result = run("\"ｺﾋﾟｰ先\" type 1001 \"C:\\\" press ok\n");
     EXPECT_EQ(0, result.status) << result.transcript;
