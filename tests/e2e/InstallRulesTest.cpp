@@ -226,8 +226,9 @@ TEST_F(RestartTest, RestartButtonsRecordTheRequest) {
 }
 
 TEST_F(RestartTest, ExitButtonRemindsOfTheRestart) {
+    // On NT the restart of type 1 is the computer's too, so the computer's restart is due.
     SetupResult windows = run(1, "nt4", "\"正常に終了\" press 2\n");
-    EXPECT_EQ(3, windows.status) << windows.transcript;
+    EXPECT_EQ(4, windows.status) << windows.transcript;
     EXPECT_TRUE(windows.Has("設定を有効にするために、Windowsを再起動してください。 -> OK (0x40)"))
         << windows.transcript;
     fresh();
@@ -241,6 +242,28 @@ TEST_F(RestartTest, AFailedRestartIsReported) {
     SetupResult result = run(1, "nt4", "");
     unsetenv("VELTRIX_SHUTDOWN_FAIL");
     EXPECT_TRUE(result.Has("ｺﾝﾋﾟｭｰﾀの再起動時にｴﾗｰが発生しました。")) << result.transcript;
+}
+
+TEST_F(RestartTest, AFailedRestartEndsWithTheRestartStillDue) {
+    // type, system, failing call, status
+    const struct {
+        int type;
+        const char* os;
+        const char* failure;
+        int status;
+    } cases[] = {{1, "nt4", "exit", 4},
+                 {1, "nt4", "privilege", 4},
+                 {2, "nt4", "exit", 4},
+                 {1, "win95", "exit", 3},
+                 {2, "win95", "exit", 4}};
+    for (const auto& c : cases) {
+        fresh();
+        setenv("VELTRIX_SHUTDOWN_FAIL", c.failure, 1);
+        SetupResult result = run(c.type, c.os, "");
+        unsetenv("VELTRIX_SHUTDOWN_FAIL");
+        EXPECT_TRUE(result.Has("再起動時にｴﾗｰが発生しました。")) << c.os << result.transcript;
+        EXPECT_EQ(c.status, result.status) << c.type << " " << c.os << " " << c.failure;
+    }
 }
 
 class PromptTest : public ::testing::Test {
