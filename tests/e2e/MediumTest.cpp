@@ -1,5 +1,5 @@
-// Media as authors make them: scripts past the profile reader's first list size and paths
-// longer than the system takes.
+// Media as authors make them: scripts past the profile reader's first list size, paths longer
+// than the system takes, and the bundled sample on every system it is meant for.
 #include "SetupRun.h"
 #include "TestMedia.h"
 
@@ -138,6 +138,98 @@ TEST(LongPathTest, ASourcePathTooLongForTheSystemIsACopyError) {
     EXPECT_NE(std::string::npos, messages[0].find("ｺﾋﾟｰ中にｴﾗｰが発生しました。")) << messages[0];
     EXPECT_NE(std::string::npos, messages[1].find("ｾｯﾄｱｯﾌﾟを終了します。")) << messages[1];
     EXPECT_FALSE(result.Has("を次のﾊﾟｽにｾｯﾄしてください。")) << result.transcript;
+}
+
+// The bundled sample, assembled in the build directory, installed on each system its script
+// targets: every file and every registry value it names.
+class SampleMediumTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (int disk : {1, 2})
+            std::filesystem::copy(m_sample + "/disk" + std::to_string(disk), m_medium.DiskDir(disk),
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::overwrite_existing);
+    }
+
+    std::string sample(const std::string& relative) const {
+        return ReadHostFile(m_sample + "/" + relative);
+    }
+    std::string source(const std::string& relative) const {
+        return ReadHostFile(std::string(VELTRIX_SOURCE_DIR) + "/examples/" + relative);
+    }
+
+    const std::string m_sample = std::string(VELTRIX_BINARY_DIR) + "/examples";
+    SetupMedium m_medium;
+};
+
+// How many lines a section of the sample script has, so that a line added to the script
+// without a check here is noticed.
+int SectionLines(const std::string& script, const std::string& section) {
+    std::istringstream in(script);
+    std::string line;
+    bool inside = false;
+    int count = 0;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[')
+            inside = line == "[" + section + "]";
+        else if (inside && !line.empty() && line[0] != ';')
+            ++count;
+    }
+    return count;
+}
+
+TEST_F(SampleMediumTest, EveryFileAndValueOnEachTargetSystem) {
+    std::string script = source("disk1/INSTKIT.INF");
+    ASSERT_EQ(7, SectionLines(script, "Files"));
+    ASSERT_EQ(3, SectionLines(script, "Registry"));
+
+    const struct {
+        const char* os;
+        const char* systemDir;
+        const char* notes;
+        int status;
+    } systems[] = {{"win95", "windows/system", "disk1/NOTES/WIN95.TXT", 3},
+                   {"nt31", "windows/system32", "disk1/NOTES/NT.TXT", 4},
+                   {"nt35", "windows/system32", "disk1/NOTES/NT.TXT", 4},
+                   {"nt351", "windows/system32", "disk1/NOTES/NT.TXT", 4},
+                   {"nt4", "windows/system32", "disk1/NOTES/NT.TXT", 4}};
+    for (const auto& system : systems) {
+        SCOPED_TRACE(system.os);
+        std::filesystem::remove_all(m_medium.Prefix());
+        SetupResult result = m_medium.Run(
+            with(kJapanese, {"--silent", "--os", system.os, "--disk", "2=" + m_medium.DiskDir(2)}));
+        EXPECT_EQ(system.status, result.status) << result.transcript;
+
+        // file on the medium or in the build, where the script installs it
+        const std::pair<std::string, std::string> files[] = {
+            {source("disk1/README.TXT"), "VXSAMPLE/README.TXT"},
+            {source("src/SAMPLE.EXE"), "VXSAMPLE/SAMPLE.EXE"},
+            {sample("work/VXSAMPLE.DLL"), std::string(system.systemDir) + "/VXSAMPLE.DLL"},
+            {source(system.notes), "VXSAMPLE/NOTES/SYSTEM.TXT"},
+            {source("src/SAMPLE.DAT"), "VXSAMPLE/DATA/SAMPLE.DAT"},
+            {source("disk2/HELP.TXT"), "windows/HELP/HELP.TXT"}};
+        for (const auto& file : files) {
+            ASSERT_FALSE(file.first.empty()) << file.second;
+            EXPECT_TRUE(file.first == ReadHostFile(m_medium.DriveC(file.second))) << file.second;
+        }
+
+        PrefixRegistry registry(m_medium);
+        const std::string machineKey = "SOFTWARE\\Veltrix\\Sample";
+        EXPECT_EQ(Text("C:\\VXSAMPLE"),
+                  registry.Value(HKEY_LOCAL_MACHINE, machineKey, "InstallDir"));
+        EXPECT_EQ(Dword(120), registry.Value(HKEY_LOCAL_MACHINE, machineKey, "Version"));
+        EXPECT_EQ(std::make_pair(DWORD{REG_BINARY}, std::string("\x56\x58\x01\x00", 4)),
+                  registry.Value(HKEY_LOCAL_MACHINE, machineKey, "Signature"));
+        const std::string userKey = "Software\\Veltrix\\Sample";
+        EXPECT_EQ(Dword(1), registry.Value(HKEY_CURRENT_USER, userKey, "ShowTips"));
+        EXPECT_EQ(Text("C:\\VXSAMPLE\\DATA"),
+                  registry.Value(HKEY_CURRENT_USER, userKey, "LastFolder"));
+        bool nt4 = std::string(system.os) == "nt4";
+        EXPECT_EQ(nt4 ? Text("Veltrix Sample Document") : std::make_pair(DWORD{0}, std::string()),
+                  registry.Value(HKEY_CLASSES_ROOT, "Veltrix.SampleDocument", "Description"));
+    }
 }
 
 } // namespace
