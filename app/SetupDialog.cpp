@@ -171,12 +171,17 @@ BOOL CSetupDialog::ShowPage(int index) {
 
 namespace {
 
+// The status of a run that ends before the asked restart has happened (declined, or refused by
+// the system): it names the restart still due, which on NT is the computer's for both types.
 int outcomeOfRestartMode(int mode) {
-    if (mode == 1)
+    switch (RestartStillNeeded(GetSetupScript()->m_dwRunningOS, mode)) {
+    case 1:
         return kOutcomeRestartWindows;
-    if (mode == 2)
+    case 2:
         return kOutcomeRestartComputer;
-    return kOutcomeFinished;
+    default:
+        return kOutcomeFinished;
+    }
 }
 
 } // namespace

@@ -5,8 +5,7 @@
 //   load      the CSetupScript constructor, the first time (the profile reader parses the file)
 //   reload    the constructor again (the parsed file comes from the reader's cache)
 //   all keys  every key of [Files] and of [Registry] listed into a buffer large enough for the
-//             whole list, and every value read by name: what the loader would cost without its
-//             32,000-byte key-list buffer
+//             whole list, and every value read by name: the profile reader's share of a load
 // Each size runs in a child process of its own, so the peak resident size (getrusage) is that
 // size's alone: "base" is the peak after the machine started, "peak" after the two loads (before
 // the all-keys pass, whose list buffer would otherwise count).

@@ -76,20 +76,24 @@ bool isAbsoluteDirectory(const CString& dir) {
            dir[1] == ':';
 }
 
-// The file name the source bears once expanded, appended to the destination path. Marks a
-// compressed source.
+// The file name appended to the destination path: the entry's own, else the name the source
+// bears once expanded. Marks a compressed source even when the entry names the destination,
+// so that the version rule compares the expanded file and not the compressed one, which has
+// no version.
 CString destinationName(const CFileEntry& entry, const CString& sourcePath, CopyState& state) {
-    if (!entry.m_strDstName.IsEmpty())
-        return entry.m_strDstName;
-
     char expanded[kMaxCopyPath + 1] = {};
     CString source(sourcePath);
     INT got = GetExpandedNameA(source.GetBuffer(source.GetLength()), expanded);
     source.ReleaseBuffer();
-    if (got < 0 || lstrcmpiA(expanded, sourcePath) == 0)
+    bool compressed = got >= 0 && lstrcmpiA(expanded, sourcePath) != 0;
+    if (compressed)
+        state.compressed = 1;
+
+    if (!entry.m_strDstName.IsEmpty())
+        return entry.m_strDstName;
+    if (!compressed)
         return entry.m_strSrcName;
 
-    state.compressed = 1;
     int start = sourcePath.GetLength() - entry.m_strSrcName.GetLength();
     int length = lstrlenA(expanded);
     if (start < 0 || start >= length)
@@ -173,7 +177,9 @@ int CopyFileEntry(CCopyContext& context, const CFileEntry& entry, BOOL progressB
         destination += destinationName(entry, source, state);
         context.ShowSourcePath(source);
         context.ShowDestinationPath(destination);
-        if (destination.GetLength() > kMaxCopyPath)
+        // A source too long for the system cannot be opened wherever it lies: taking it for
+        // a missing disk would ask for the disk again and again.
+        if (destination.GetLength() > kMaxCopyPath || source.GetLength() >= MAX_PATH)
             showCopyError(context, state);
     }
 

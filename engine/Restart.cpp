@@ -27,6 +27,14 @@ BOOL EnableShutdownPrivilege(HANDLE token) {
 
 } // namespace
 
+int RestartStillNeeded(DWORD runningOS, int type) {
+    if (type != 1 && type != 2)
+        return 0;
+    if (runningOS == kWin95Family)
+        return type;
+    return 2;
+}
+
 void RestartSystem(CInstallerWindow& window, DWORD runningOS, int type) {
     if (type != 1 && type != 2)
         return;

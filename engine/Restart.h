@@ -12,3 +12,8 @@
 // types, once the shutdown privilege is enabled. A failure is shown as message 10005 (type 1)
 // or 10006 (type 2, and any failure of the computer's restart).
 void RestartSystem(CInstallerWindow& window, DWORD runningOS, int type);
+
+// The restart still due once a restart of the given type was asked for and did not happen: 1
+// Windows, 2 the computer, 0 none. Where RestartSystem restarts the computer for both types
+// (NT and another system), the computer is due for both.
+int RestartStillNeeded(DWORD runningOS, int type);

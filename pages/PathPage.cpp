@@ -44,6 +44,13 @@ void selectWholeText(CWnd& edit) {
     edit.SendMessage(EM_SCROLLCARET, 0, 0);
 }
 
+// A bare drive ("C:") names that drive's current directory, which means nothing to the user
+// and makes every later path drive-relative: it stands for the drive's root.
+void rootOfBareDrive(CString& path) {
+    if (path.GetLength() == 2 && HasDriveLetter(path))
+        path += '\\';
+}
+
 } // namespace
 
 void CPathPage::FocusEdit(int editId) {
@@ -122,6 +129,7 @@ void CPathPage::OnOK() {
 
     if (m_bPromptSrc) {
         GetDlgItem(kSourceEdit)->GetWindowText(src);
+        rootOfBareDrive(src);
         last = kSourceEdit;
         if (IsValidDirectoryPath(src)) {
             SetTrailingBackslash(src, TRUE);
@@ -133,6 +141,7 @@ void CPathPage::OnOK() {
 
     if (ok && m_bPromptDst) {
         GetDlgItem(kDestinationEdit)->GetWindowText(dst);
+        rootOfBareDrive(dst);
         last = kDestinationEdit;
         if (!HasDriveLetter(dst)) {
             MessageBoxId(IDS_ERR_NO_DRIVE, nullptr, MB_ICONEXCLAMATION);

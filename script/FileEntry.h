@@ -35,6 +35,6 @@ class CFileEntry : public CObject {
 };
 
 // Reads the [Files] section of the script into its file list, keeping the well-formed lines
-// for the running OS and PC in script order, and sets m_bDriverDllOnWin95. The key list is
-// read into the first half of the loader's work buffer.
-void FillFileList(CSetupScript& script, char* workBuffer);
+// for the running OS and PC in script order, and sets m_bDriverDllOnWin95. Every line is
+// read, however long the section.
+void FillFileList(CSetupScript& script);

@@ -1,16 +1,18 @@
 #include "script/FileEntry.h"
+#include "script/KeyList.h"
 #include "script/SetupScript.h"
 #include "script/TargetFilter.h"
 
 #include <cstring>
+#include <vector>
 
-void FillFileList(CSetupScript& script, char* workBuffer) {
+void FillFileList(CSetupScript& script) {
     while (!script.m_fileList.IsEmpty())
         delete script.m_fileList.RemoveHead();
 
-    GetPrivateProfileStringA("Files", nullptr, "", workBuffer, CSetupScript::kKeyListSize,
-                             script.m_strScriptPath);
-    for (const char* key = workBuffer; *key; key += std::strlen(key) + 1) {
+    std::vector<char> keys;
+    for (const char* key = ReadKeyList("Files", script.m_strScriptPath, keys); *key;
+         key += std::strlen(key) + 1) {
         char value[CSetupScript::kLineValueSize];
         GetPrivateProfileStringA("Files", key, "", value, sizeof value, script.m_strScriptPath);
 

@@ -36,5 +36,5 @@ class CRegistryEntry : public CObject {
 };
 
 // Reads the [Registry] section and, for every kept line, its registry section into the
-// script's registry list. The two key lists live in the two halves of the work buffer.
-void FillRegistryList(CSetupScript& script, char* workBuffer);
+// script's registry list. Every line of each section is read, however long the section.
+void FillRegistryList(CSetupScript& script);

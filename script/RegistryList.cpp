@@ -1,17 +1,19 @@
+#include "script/KeyList.h"
 #include "script/RegistryEntry.h"
 #include "script/SetupScript.h"
 
 #include <cstring>
+#include <vector>
 
-void FillRegistryList(CSetupScript& script, char* workBuffer) {
+void FillRegistryList(CSetupScript& script) {
     while (!script.m_registryList.IsEmpty())
         delete script.m_registryList.RemoveHead();
 
-    char* keys = workBuffer;
-    char* valueNames = workBuffer + CSetupScript::kSecondKeyList;
-    GetPrivateProfileStringA("Registry", nullptr, "", keys, CSetupScript::kKeyListSize,
-                             script.m_strScriptPath);
-    for (const char* key = keys; *key; key += std::strlen(key) + 1) {
+    // The registry lines' list stays in use while each line's value names are read.
+    std::vector<char> keys;
+    std::vector<char> valueNames;
+    for (const char* key = ReadKeyList("Registry", script.m_strScriptPath, keys); *key;
+         key += std::strlen(key) + 1) {
         char value[CSetupScript::kLineValueSize];
         GetPrivateProfileStringA("Registry", key, "", value, sizeof value, script.m_strScriptPath);
 
@@ -24,9 +26,8 @@ void FillRegistryList(CSetupScript& script, char* workBuffer) {
 
         // The values live in the section named by the line's whole key text, filters
         // included.
-        GetPrivateProfileStringA(key, nullptr, "", valueNames, CSetupScript::kKeyListSize,
-                                 script.m_strScriptPath);
-        for (const char* name = valueNames; *name; name += std::strlen(name) + 1) {
+        for (const char* name = ReadKeyList(key, script.m_strScriptPath, valueNames); *name;
+             name += std::strlen(name) + 1) {
             char data[CSetupScript::kLineValueSize];
             GetPrivateProfileStringA(key, name, "", data, sizeof data, script.m_strScriptPath);
             entry->AddValue(name, data);

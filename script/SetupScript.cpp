@@ -10,8 +10,6 @@
 
 #include <mbstring.h>
 
-#include <vector>
-
 namespace {
 
 const char kSetup[] = "Setup";
@@ -119,9 +117,7 @@ CSetupScript::CSetupScript() {
             m_nDateOrder = static_cast<int>(order);
     }
 
-    std::vector<char> workBuffer(kWorkBufferSize);
-
-    FillFileList(*this, workBuffer.data());
+    FillFileList(*this);
     if (m_fileList.IsEmpty()) {
         ShowScriptMessage(IDS_ERR_NO_FILES, nullptr);
         m_bLoaded = FALSE;
@@ -145,7 +141,7 @@ CSetupScript::CSetupScript() {
     if (!defaultDstPath.IsEmpty())
         m_strDefaultDstPath = FindFirstDriveOfType(DRIVE_FIXED) + defaultDstPath;
 
-    FillRegistryList(*this, workBuffer.data());
+    FillRegistryList(*this);
 
     m_nRebootOrRestart = ReadSetupInt("RebootOrRestart", 0, m_strScriptPath);
     if (m_nRebootOrRestart < 0 || m_nRebootOrRestart > 2)

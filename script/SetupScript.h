@@ -14,9 +14,6 @@ class CFileEntry;
 class CSetupScript : public CObject {
   public:
     // Sizes of the loader's buffers.
-    static const int kWorkBufferSize = 65536;
-    static const int kKeyListSize = 32000;   // each of the two key lists in the work buffer
-    static const int kSecondKeyList = 32768; // offset of the second key list
     static const int kLineValueSize = 256;   // values of [Files], [Registry] and their sections
     static const int kTargetOSSize = 255;
     static const int kSetupTextSize = 32000; // the other texts of [Setup]

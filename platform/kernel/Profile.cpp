@@ -28,11 +28,11 @@
 //   that does not start with a number, gives 0.
 // - A list of names (null key: the keys of a section; null section: the section names) that
 //   does not fit the buffer holds only the names that fit whole, because a name cut short
-//   would name another key; it still ends with two zero bytes when the buffer has room for
-//   them.
+//   would name another key; the rest of the buffer is zeros, so the list still ends with two
+//   zero bytes, and the result is size - 2, which tells the caller to try a larger buffer.
 // - A string that does not fit is cut so that no double-byte character is split.
 // - The result is the number of bytes written before the terminating zero (before the final
-//   zero for a list).
+//   zero for a list, and size - 2 for a list cut short).
 // - A file name without a directory is looked for in the Windows directory.
 // - Files larger than 256 MiB are read up to that size.
 
@@ -395,8 +395,10 @@ template <typename Names> DWORD CopyNameList(LPSTR buffer, DWORD size, const Nam
     for (const auto& item : names) {
         std::string_view name = item.name;
         // The name, its zero, and the list's final zero must fit.
-        if (used + name.size() + 2 > size)
-            break;
+        if (used + name.size() + 2 > size) {
+            std::memset(buffer + used, 0, size - used);
+            return size - 2;
+        }
         std::memcpy(buffer + used, name.data(), name.size());
         used += name.size();
         buffer[used++] = '\0';

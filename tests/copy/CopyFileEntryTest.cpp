@@ -242,17 +242,19 @@ TEST_F(CopyFileEntryTest, CompressedSourceIsExpandedOnceForItsVersion) {
     EXPECT_TRUE(m_context.m_messages.empty());
 }
 
-TEST_F(CopyFileEntryTest, CompressedSourceWithAGivenNameFallsBackToDates) {
-    ASSERT_TRUE(MakeVersionDll(m_dir / "LIB.DLL", 2, 0, 0, 0));
+TEST_F(CopyFileEntryTest, CompressedSourceWithAGivenNameIsExpandedForItsVersion) {
+    // A lower version in a newer compressed file: the version, not the date, keeps the file.
+    ASSERT_TRUE(MakeVersionDll(m_dir / "LIB.DLL", 1, 0, 0, 0));
     ASSERT_TRUE(MakeCompressedFile(m_dir / "LIB.DLL", medium("LIB.DL_")));
-    ASSERT_TRUE(MakeVersionDll(drive("APP/LIB.DLL"), 1, 0, 0, 0));
+    ASSERT_TRUE(MakeVersionDll(drive("APP/LIB.DLL"), 5, 0, 0, 0));
     std::string existing = ReadHostFile(drive("APP/LIB.DLL"));
-    SetHostFileTime(medium("LIB.DL_"), 800000000);
-    SetHostFileTime(drive("APP/LIB.DLL"), 900000000);
+    SetHostFileTime(medium("LIB.DL_"), 1300000000);
+    SetHostFileTime(drive("APP/LIB.DLL"), 950000000);
 
-    // The compressed file carries no readable version: its older date keeps the file.
     EXPECT_EQ(1, install("1:LIB.DL_", "LIB.DLL,,0,6"));
     EXPECT_EQ(existing, ReadHostFile(drive("APP/LIB.DLL")));
+    EXPECT_FALSE(HostFileExists(drive("windows/TEMP0/LIB.DLL")));
+    EXPECT_TRUE(m_context.m_messages.empty());
 }
 
 TEST_F(CopyFileEntryTest, CopyErrorEndsTheInstallationOnce) {

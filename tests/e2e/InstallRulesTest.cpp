@@ -117,6 +117,33 @@ TEST_F(OverwriteTest, VersionsDecideModesTwoAndSix) {
     EXPECT_FALSE(HostFileExists(m_medium->DriveC("windows/TEMP0/D.DLL")));
 }
 
+TEST_F(OverwriteTest, ACompressedDllWithADestinationNameIsComparedByItsVersion) {
+    // An installed 5.0 dated 2000 and an older 1.0 in a compressed file dated 2010, under a
+    // destination name: the versions decide, not the dates.
+    m_medium->WriteScript(
+        ScriptWith("DefaultDstPath=APP", "1:X.DL_=X.DLL,<SYS>,0,6\n1:Y.DL_=Y.DLL,<SYS>,0,2"));
+    TempDir work;
+    for (const char* name : {"X", "Y"}) {
+        std::string dll = std::string(name) + ".DLL";
+        std::string installed = "windows/system32/" + dll;
+        ASSERT_TRUE(MakeVersionDll(work / dll, 1, 0, 0, 0));
+        ASSERT_TRUE(MakeCompressedFile(work / dll, m_medium->DiskDir(1) + "/" + name + ".DL_"));
+        SetHostFileTime(m_medium->DiskDir(1) + "/" + name + ".DL_", 1262304000);
+        ASSERT_TRUE(MakeVersionDll(m_medium->DriveC(installed), 5, 0, 0, 0));
+        SetHostFileTime(m_medium->DriveC(installed), 946684800);
+    }
+    std::string fiveX = ReadHostFile(m_medium->DriveC("windows/system32/X.DLL"));
+    std::string fiveY = ReadHostFile(m_medium->DriveC("windows/system32/Y.DLL"));
+
+    SetupResult result = m_medium->Run(japanese({"--silent", "--overwrite", "no"}));
+    EXPECT_EQ(0, result.status) << result.transcript;
+    // Mode 6 keeps the higher version; mode 2 puts the question (answered No).
+    EXPECT_TRUE(fiveX == ReadHostFile(m_medium->DriveC("windows/system32/X.DLL")));
+    EXPECT_TRUE(fiveY == ReadHostFile(m_medium->DriveC("windows/system32/Y.DLL")));
+    EXPECT_EQ(1u, result.Lines("dialog").size()) << result.transcript;
+    EXPECT_FALSE(HostFileExists(m_medium->DriveC("windows/TEMP0/X.DLL")));
+}
+
 TEST_F(OverwriteTest, TheQuestionShowsBothFiles) {
     prepare("0,0", "new", "old", kNew, kOld);
     SetupResult result = m_medium->Run(japanese({"--silent", "--overwrite", "yes"}));
@@ -199,8 +226,9 @@ TEST_F(RestartTest, RestartButtonsRecordTheRequest) {
 }
 
 TEST_F(RestartTest, ExitButtonRemindsOfTheRestart) {
+    // On NT the restart of type 1 is the computer's too, so the computer's restart is due.
     SetupResult windows = run(1, "nt4", "\"正常に終了\" press 2\n");
-    EXPECT_EQ(3, windows.status) << windows.transcript;
+    EXPECT_EQ(4, windows.status) << windows.transcript;
     EXPECT_TRUE(windows.Has("設定を有効にするために、Windowsを再起動してください。 -> OK (0x40)"))
         << windows.transcript;
     fresh();
@@ -214,6 +242,28 @@ TEST_F(RestartTest, AFailedRestartIsReported) {
     SetupResult result = run(1, "nt4", "");
     unsetenv("VELTRIX_SHUTDOWN_FAIL");
     EXPECT_TRUE(result.Has("ｺﾝﾋﾟｭｰﾀの再起動時にｴﾗｰが発生しました。")) << result.transcript;
+}
+
+TEST_F(RestartTest, AFailedRestartEndsWithTheRestartStillDue) {
+    // type, system, failing call, status
+    const struct {
+        int type;
+        const char* os;
+        const char* failure;
+        int status;
+    } cases[] = {{1, "nt4", "exit", 4},
+                 {1, "nt4", "privilege", 4},
+                 {2, "nt4", "exit", 4},
+                 {1, "win95", "exit", 3},
+                 {2, "win95", "exit", 4}};
+    for (const auto& c : cases) {
+        fresh();
+        setenv("VELTRIX_SHUTDOWN_FAIL", c.failure, 1);
+        SetupResult result = run(c.type, c.os, "");
+        unsetenv("VELTRIX_SHUTDOWN_FAIL");
+        EXPECT_TRUE(result.Has("再起動時にｴﾗｰが発生しました。")) << c.os << result.transcript;
+        EXPECT_EQ(c.status, result.status) << c.type << " " << c.os << " " << c.failure;
+    }
 }
 
 class PromptTest : public ::testing::Test {
@@ -336,6 +386,36 @@ TEST_F(DriveRuleTest, OnlyTheLastDirectoryIsCreated) {
     EXPECT_EQ(0, result.status) << result.transcript;
     EXPECT_TRUE(result.Has("指定されたﾊﾟｽ名は間違っています。 -> OK"));
     EXPECT_EQ("f", ReadHostFile(m_medium->DriveC("A/F.TXT")));
+}
+
+TEST_F(DriveRuleTest, ABareDriveStandsForItsRoot) {
+    SetupResult result = run("\"ｺﾋﾟｰ先\" type 1001 \"C:\" press ok\n");
+    EXPECT_EQ(0, result.status) << result.transcript;
+    EXPECT_TRUE(result.Lines("message").empty()) << result.transcript;
+    EXPECT_EQ("f", ReadHostFile(m_medium->DriveC("F.TXT")));
+
+    // The source field and the next-disk page: the directory kept is the root, which the
+    // next-disk page then proposes.
+    fresh();
+    m_medium->WriteScript(ScriptWith("DefaultDstPath=APP\nPromptSrcPath=1",
+                                     "1:F.TXT=\n2:G.TXT=\n3:H.TXT=\n4:I.TXT="));
+    WriteHostFile(m_medium->DriveC("F.TXT"), "f");
+    WriteHostFile(m_medium->DriveC("DISK2/G.TXT"), "g");
+    WriteHostFile(m_medium->DriveC("H.TXT"), "h");
+    WriteHostFile(m_medium->DriveC("DISK4/I.TXT"), "i");
+    result = m_medium->Run(
+        japanese({"--silent", "--src", "C:", "--answers",
+                  m_medium->WriteAnswers("\"# 2\" type 1000 \"C:\\DISK2\" press ok\n"
+                                         "\"# 3\" type 1000 \"C:\" press ok\n"
+                                         "\"# 4\" type 1000 \"C:\\DISK4\" press ok\n")}));
+    EXPECT_EQ(0, result.status) << result.transcript;
+    std::vector<std::string> pages = result.Lines("page");
+    int proposedRoot = 0;
+    for (const std::string& page : pages)
+        proposedRoot += page.find("[C:\\]") != std::string::npos;
+    EXPECT_EQ(2, proposedRoot) << result.transcript; // the pages for disks 2 and 4
+    for (const char* name : {"F", "G", "H", "I"})
+        EXPECT_TRUE(HostFileExists(m_medium->DriveC(std::string("APP/") + name + ".TXT"))) << name;
 }
 
 TEST_F(DriveRuleTest, AnExistingRootIsAcceptedWithoutAQuestion) {

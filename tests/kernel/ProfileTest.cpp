@@ -54,8 +54,10 @@ class ProfileTest : public ::testing::Test {
         return std::string(buffer.data(), length);
     }
 
-    // The list a null key or section gives, as separate names; checks the final two zeros.
-    std::vector<std::string> List(LPCSTR section, DWORD size = 4096, LPCSTR defaultText = "") {
+    // The list a null key or section gives, as separate names; checks the final two zeros and
+    // the result: the list's length, or size - 2 for a list that was cut (cut set).
+    std::vector<std::string> List(LPCSTR section, DWORD size = 4096, LPCSTR defaultText = "",
+                                  bool cut = false) {
         std::vector<char> buffer(size + 16, '#');
         DWORD length =
             GetPrivateProfileStringA(section, nullptr, defaultText, buffer.data(), size, kIni);
@@ -70,7 +72,9 @@ class ProfileTest : public ::testing::Test {
         if (size >= 2) {
             EXPECT_EQ('\0', buffer[at == 0 ? 1 : at]);
         }
-        if (!*defaultText) {
+        if (cut) {
+            EXPECT_EQ(size - 2, length);
+        } else if (!*defaultText) {
             EXPECT_EQ(at, static_cast<size_t>(length));
         }
         return names;
@@ -135,13 +139,13 @@ TEST_F(ProfileTest, KeyListInFileOrder) {
 TEST_F(ProfileTest, AKeyListThatDoesNotFitKeepsWholeNamesAndTwoZeros) {
     Write("[S]\r\nfirst=1\r\nsecond=2\r\nthird=3\r\n");
     // "first\0second\0" is 13 bytes; with the final zero 14.
-    EXPECT_EQ((Names{"first", "second"}), List("S", 14));
-    EXPECT_EQ((Names{"first", "second"}), List("S", 19));
+    EXPECT_EQ((Names{"first", "second"}), List("S", 14, "", true));
+    EXPECT_EQ((Names{"first", "second"}), List("S", 19, "", true));
     EXPECT_EQ((Names{"first", "second", "third"}), List("S", 20));
-    EXPECT_EQ((Names{"first"}), List("S", 8));
-    EXPECT_EQ((Names{"first"}), List("S", 7));
-    EXPECT_TRUE(List("S", 6).empty());
-    EXPECT_TRUE(List("S", 2).empty());
+    EXPECT_EQ((Names{"first"}), List("S", 8, "", true));
+    EXPECT_EQ((Names{"first"}), List("S", 7, "", true));
+    EXPECT_TRUE(List("S", 6, "", true).empty());
+    EXPECT_TRUE(List("S", 2, "", true).empty());
     char one[2] = {'#', '#'};
     GetPrivateProfileStringA("S", nullptr, "", one, 1, kIni);
     EXPECT_EQ('\0', one[0]);
@@ -245,7 +249,7 @@ TEST_F(ProfileTest, VeryLongLines) {
     EXPECT_EQ(std::string(255, 'v'), Get("S", "K"));
     EXPECT_EQ("short", Get("S", "L"));
     EXPECT_EQ("x", Get("S", name.c_str()));
-    EXPECT_EQ((Names{"K"}), List("S", 1000)); // the long name does not fit
+    EXPECT_EQ((Names{"K"}), List("S", 1000, "", true)); // the long name does not fit
     EXPECT_EQ((Names{"K", name, "L"}), List("S", 200000));
 }
 

@@ -409,20 +409,32 @@ TEST_F(SetupScriptTest, OverlongKeysAreDroppedLikeMalformedLines) {
     EXPECT_STREQ("SHORT", entries[0]->m_strKeyName);
 }
 
-TEST_F(SetupScriptTest, TheKeyListIsCutAt32000Bytes) {
-    // 3,000 keys of 15 characters and a zero: 48,000 bytes; only whole keys survive the cut.
+TEST_F(SetupScriptTest, EveryKeyOfALongSectionIsRead) {
+    // 3,000 keys of 15 characters and a zero in each section: 48,000 bytes, more than the
+    // profile reader's list takes in one read of the first size tried.
     std::string files;
+    std::string registry;
+    std::string values;
     for (int i = 0; i < 3000; ++i) {
-        char line[32];
+        char line[64];
         std::snprintf(line, sizeof line, "1:F%08d.TXT=\r\n", i);
         files += line;
+        std::snprintf(line, sizeof line, "KEY%012d=HKEY_CURRENT_USER\r\n", i);
+        registry += line;
+        std::snprintf(line, sizeof line, "VALUE%010d=REG_DWORD,%d\r\n", i, i);
+        values += line;
     }
-    auto script = Load(Script("InfRevision=1\r\nTargetOS=8\r\n", files));
+    auto script = Load(Script("InfRevision=1\r\nTargetOS=8\r\n", files) + "[Registry]\r\n" +
+                       registry + "[KEY000000002999]\r\n" + values);
     EXPECT_TRUE(script->m_bLoaded);
-    EXPECT_EQ((32000 - 1) / 16, script->m_fileList.GetCount());
     std::vector<CFileEntry*> list = Files(*script);
-    EXPECT_STREQ("F00000000.TXT", list.front()->m_strSrcPath);
-    EXPECT_STREQ("F00001998.TXT", list.back()->m_strSrcPath);
+    ASSERT_EQ(3000u, list.size());
+    EXPECT_STREQ("F00002999.TXT", list.back()->m_strSrcPath);
+    std::vector<CRegistryEntry*> entries = RegistryEntries(*script);
+    ASSERT_EQ(3000u, entries.size());
+    EXPECT_STREQ("KEY000000002999", entries.back()->m_strKeyName);
+    ASSERT_EQ(3000, entries.back()->m_valueList.GetCount());
+    EXPECT_EQ(2999u, static_cast<CRegistryValue*>(entries.back()->m_valueList.GetTail())->m_dwData);
 }
 
 TEST_F(SetupScriptTest, DateOrderFollowsTheSystemLocale) {
