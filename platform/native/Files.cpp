@@ -95,6 +95,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
         fd = open(path.host.c_str(), mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
         if (fd < 0)
             return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno));
+        NoteEntryCreated(path.host);
     }
 
     struct stat info;

@@ -1,6 +1,7 @@
 #include "FilesHandles.h"
 
 #include "MachineState.h"
+#include "PathMap.h"
 
 #include <unistd.h>
 
@@ -29,8 +30,8 @@ HandleTable& Table() {
 } // namespace
 
 FileObject::~FileObject() {
-    if (deleteOnClose)
-        unlink(host.c_str());
+    if (deleteOnClose && unlink(host.c_str()) == 0)
+        NoteEntryRemoved(host);
     if (fd >= 0)
         close(fd);
 }

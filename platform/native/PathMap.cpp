@@ -12,6 +12,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace host::detail {
 namespace {
@@ -178,54 +181,230 @@ bool IsInside(const std::string& root, const std::string& path) {
                             path[root.size()] == '/');
 }
 
-bool FindEntry(const std::string& directory, const std::string& ansiName,
-               const std::string& utf8Name, std::string& found) {
+namespace {
+
+// A folder's entries, read once and kept by their case-folded ANSI names, so that a lookup,
+// and above all the lookup of a name that does not exist, needs no scan. The folder's status
+// when the entries were read tells whether they still hold: any change of the folder's
+// entries, by this program or another, changes its change time.
+struct DirectoryIndex {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified = {};
+    timespec changed = {};
+    std::unordered_set<std::string> names; // the host's own names
+    std::unordered_map<std::string, std::vector<std::string>> byFoldedName;
+};
+
+struct IndexCache {
+    std::mutex lock;
+    UINT codePage = 0;
+    std::unordered_map<std::string, DirectoryIndex> directories;
+};
+
+// Enough for the folders of an installation at once; past it the cache starts over.
+constexpr size_t kMaxIndexedDirectories = 1024;
+
+IndexCache& Cache() {
+    static IndexCache cache;
+    return cache;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool StillHolds(const DirectoryIndex& index, const struct stat& info) {
+    return index.device == info.st_dev && index.inode == info.st_ino &&
+           SameTime(index.modified, info.st_mtim) && SameTime(index.changed, info.st_ctim);
+}
+
+void Record(DirectoryIndex& index, const struct stat& info) {
+    index.device = info.st_dev;
+    index.inode = info.st_ino;
+    index.modified = info.st_mtim;
+    index.changed = info.st_ctim;
+}
+
+bool IsAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return false;
+    return true;
+}
+
+void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+    if (!index.names.insert(hostName).second)
+        return;
+    // A name with no counterpart in the code page is found only by its exact name.
+    std::string ansi;
+    if (IsAscii(hostName.c_str()))
+        ansi = hostName;
+    else if (!FromUtf8(codePage, hostName, ansi))
+        return;
+    index.byFoldedName[FoldedName(ansi)].push_back(hostName);
+}
+
+void RemoveName(DirectoryIndex& index, const std::string& hostName) {
+    if (index.names.erase(hostName) == 0)
+        return;
+    for (auto bucket = index.byFoldedName.begin(); bucket != index.byFoldedName.end(); ++bucket) {
+        std::vector<std::string>& names = bucket->second;
+        for (auto name = names.begin(); name != names.end(); ++name)
+            if (*name == hostName) {
+                names.erase(name);
+                if (names.empty())
+                    index.byFoldedName.erase(bucket);
+                return;
+            }
+    }
+}
+
+// The index of a directory whose status was just read; read anew when the directory changed.
+// Null when the directory cannot be listed. The cache's lock is held.
+DirectoryIndex* IndexOf(IndexCache& cache, const std::string& directory, const struct stat& info) {
+    UINT codePage = AnsiCodePage();
+    if (cache.codePage != codePage) {
+        cache.directories.clear();
+        cache.codePage = codePage;
+    }
+    auto found = cache.directories.find(directory);
+    if (found != cache.directories.end() && StillHolds(found->second, info))
+        return &found->second;
+    // The status was read before the entries: a change made while they are read shows as a
+    // change at the next lookup, never as a missed one.
+    DIR* dir = opendir(directory.c_str());
+    if (!dir) {
+        if (found != cache.directories.end())
+            cache.directories.erase(found);
+        return nullptr;
+    }
+    DirectoryIndex fresh;
+    Record(fresh, info);
+    while (dirent* entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        AddName(fresh, entry->d_name, codePage);
+    }
+    closedir(dir);
+    if (found != cache.directories.end()) {
+        found->second = std::move(fresh);
+        return &found->second;
+    }
+    if (cache.directories.size() >= kMaxIndexedDirectories)
+        cache.directories.clear();
+    return &cache.directories.emplace(directory, std::move(fresh)).first->second;
+}
+
+void SplitHostPath(const std::string& host, std::string& directory, std::string& name) {
+    size_t slash = host.find_last_of('/');
+    directory = slash == 0 ? "/" : host.substr(0, slash);
+    name = host.substr(slash + 1);
+}
+
+// Brings the index of the directory of host up to date after this program's own change.
+template <class Change> void NoteChange(const std::string& host, Change change) {
+    if (host.empty() || host[0] != '/')
+        return;
+    std::string directory, name;
+    SplitHostPath(host, directory, name);
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    auto found = cache.directories.find(directory);
+    if (found == cache.directories.end())
+        return;
+    struct stat info;
+    if (stat(directory.c_str(), &info) != 0 || info.st_ino != found->second.inode ||
+        info.st_dev != found->second.device) {
+        cache.directories.erase(found);
+        return;
+    }
+    change(found->second, name);
+    Record(found->second, info);
+}
+
+} // namespace
+
+std::string FoldedName(const std::string& ansi) {
+    std::string folded(ansi);
+    for (size_t i = 0; i < folded.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(folded[i]);
+        if (IsAnsiLeadByte(c) && i + 1 < folded.size())
+            ++i; // the trail byte of a double-byte character is never folded
+        else if (c >= 'A' && c <= 'Z')
+            folded[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
+               const std::string& ansiName, const std::string& utf8Name, std::string& found) {
+    {
+        IndexCache& cache = Cache();
+        std::lock_guard<std::mutex> guard(cache.lock);
+        if (const DirectoryIndex* index = IndexOf(cache, directory, directoryInfo)) {
+            if (index->names.count(utf8Name)) {
+                found = utf8Name;
+                return true;
+            }
+            auto bucket = index->byFoldedName.find(FoldedName(ansiName));
+            if (bucket == index->byFoldedName.end() || bucket->second.empty())
+                return false;
+            found = bucket->second.front();
+            return true;
+        }
+    }
+    // A directory that can be searched but not listed still gives its exact names.
     struct stat info;
     if (lstat((directory + "/" + utf8Name).c_str(), &info) == 0) {
         found = utf8Name;
         return true;
     }
-    DIR* dir = opendir(directory.c_str());
-    if (!dir)
+    return false;
+}
+
+bool FindEntry(const std::string& directory, const std::string& ansiName,
+               const std::string& utf8Name, std::string& found) {
+    struct stat info;
+    if (stat(directory.c_str(), &info) != 0)
         return false;
-    bool matched = false;
-    UINT codePage = AnsiCodePage();
-    bool asciiWanted = true;
-    for (char c : ansiName)
-        asciiWanted = asciiWanted && static_cast<unsigned char>(c) < 0x80;
-    while (dirent* entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        // Most names are ASCII: those compare as they are, without a conversion.
-        const char* name = entry->d_name;
-        size_t length = 0;
-        bool ascii = true;
-        for (; name[length]; ++length)
-            ascii = ascii && static_cast<unsigned char>(name[length]) < 0x80;
-        if (ascii) {
-            if (!asciiWanted || length != ansiName.size() ||
-                strcasecmp(name, ansiName.c_str()) != 0)
-                continue;
-        } else {
-            std::string ansi;
-            if (asciiWanted || !FromUtf8(codePage, name, ansi) || !SameName(ansi, ansiName))
-                continue;
-        }
-        found = entry->d_name;
-        matched = true;
-        break;
-    }
-    closedir(dir);
-    return matched;
+    return FindEntry(directory, info, ansiName, utf8Name, found);
+}
+
+void NoteEntryCreated(const std::string& host) {
+    NoteChange(host, [](DirectoryIndex& index, const std::string& name) {
+        AddName(index, name, AnsiCodePage());
+    });
+}
+
+void NoteEntryRemoved(const std::string& host) {
+    NoteChange(host,
+               [](DirectoryIndex& index, const std::string& name) { RemoveName(index, name); });
+}
+
+void ForgetIndexOf(const std::string& directory) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.directories.erase(directory);
+}
+
+void NoteDirectoryRemoved(const std::string& host) {
+    ForgetIndexOf(host);
+    NoteEntryRemoved(host);
+}
+
+void ForgetDirectoryIndexes() {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.directories.clear();
 }
 
 DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     result = HostPath();
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
-    result.root = DriveRootHost(path.drive);
-    result.driveType = DriveType(path.drive);
-    if (result.root.empty())
+    struct stat currentInfo;
+    if (!ResolveDrive(path.drive, result.root, result.driveType, currentInfo))
         // A drive that exists without a directory behind it is an empty drive.
         return result.driveType == DRIVE_NO_ROOT_DIR ? ERROR_PATH_NOT_FOUND : ERROR_NOT_READY;
 
@@ -237,16 +416,28 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
         if (!ToUtf8(codePage, path.parts[i], utf8))
             return ERROR_INVALID_NAME;
         std::string name;
-        if (!FindEntry(current, path.parts[i], utf8, name)) {
+        std::string candidate;
+        struct stat linkInfo;
+        bool present = false;
+        // A second look only when the entry went between the index and the host's answer.
+        for (int attempt = 0; attempt < 2 && !present; ++attempt) {
+            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name))
+                break;
+            candidate = (current == "/" ? "" : current) + "/" + name;
+            if (lstat(candidate.c_str(), &linkInfo) == 0) {
+                present = true;
+            } else if (errno != ENOENT || attempt == 1) {
+                return last ? ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND;
+            } else {
+                ForgetIndexOf(current);
+            }
+        }
+        if (!present) {
             if (!last)
                 return ERROR_PATH_NOT_FOUND;
             result.host = (current == "/" ? "" : current) + "/" + utf8;
             return 0;
         }
-        std::string candidate = (current == "/" ? "" : current) + "/" + name;
-        struct stat linkInfo;
-        if (lstat(candidate.c_str(), &linkInfo) != 0)
-            return last ? ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND;
         if (S_ISLNK(linkInfo.st_mode)) {
             char resolved[PATH_MAX];
             if (!realpath(candidate.c_str(), resolved))
@@ -255,15 +446,18 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
             if (!IsInside(result.root, resolved))
                 return ERROR_ACCESS_DENIED;
             candidate = resolved;
+            if (stat(candidate.c_str(), &result.info) != 0)
+                return ERROR_PATH_NOT_FOUND;
+        } else {
+            result.info = linkInfo;
         }
-        if (stat(candidate.c_str(), &result.info) != 0)
-            return ERROR_PATH_NOT_FOUND;
         if (!last && !S_ISDIR(result.info.st_mode))
             return ERROR_PATH_NOT_FOUND;
         current = candidate;
+        currentInfo = result.info;
     }
-    if (path.parts.empty() && stat(current.c_str(), &result.info) != 0)
-        return ERROR_NOT_READY;
+    if (path.parts.empty())
+        result.info = currentInfo;
     result.host = current;
     result.exists = true;
     return 0;
