@@ -117,7 +117,7 @@ void ForgetRoot(char letter) {
 
 } // namespace
 
-bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat& rootInfo) {
+bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat* rootInfo) {
     root.clear();
     type = DRIVE_NO_ROOT_DIR;
     letter = NormalLetter(letter);
@@ -128,7 +128,10 @@ bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat& r
     if (lstat(link.c_str(), &linkInfo) != 0)
         return false;
     std::string resolved = RootOfLink(letter, link, linkInfo);
-    if (!resolved.empty() && stat(resolved.c_str(), &rootInfo) == 0 && S_ISDIR(rootInfo.st_mode))
+    if (!rootInfo)
+        root = resolved;
+    else if (!resolved.empty() && stat(resolved.c_str(), rootInfo) == 0 &&
+             S_ISDIR(rootInfo->st_mode))
         root = resolved;
     if (!TheMachine().started)
         return !root.empty();
@@ -145,7 +148,7 @@ std::string DriveRootHost(char letter) {
     std::string root;
     unsigned type = 0;
     struct stat info;
-    ResolveDrive(letter, root, type, info);
+    ResolveDrive(letter, root, type, &info);
     return root;
 }
 
@@ -153,7 +156,7 @@ unsigned DriveType(char letter) {
     std::string root;
     unsigned type = DRIVE_NO_ROOT_DIR;
     struct stat info;
-    ResolveDrive(letter, root, type, info);
+    ResolveDrive(letter, root, type, &info);
     return type;
 }
 

@@ -196,10 +196,21 @@ struct DirectoryIndex {
     std::unordered_map<std::string, std::vector<std::string>> byFoldedName;
 };
 
+// A directory reached by names that all matched exactly and through no link, by its Windows
+// path. Exact names are what a walk from the root would pick again, whatever other names
+// come and go; the directory's identity tells that it is still the one reached.
+struct KnownDirectory {
+    std::string root;
+    std::string host;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 struct IndexCache {
     std::mutex lock;
     UINT codePage = 0;
     std::unordered_map<std::string, DirectoryIndex> directories;
+    std::unordered_map<std::string, KnownDirectory> known;
 };
 
 // Enough for the folders of an installation at once; past it the cache starts over.
@@ -208,6 +219,67 @@ constexpr size_t kMaxIndexedDirectories = 1024;
 IndexCache& Cache() {
     static IndexCache cache;
     return cache;
+}
+
+// Names in the cache are ANSI names of one code page.
+void StartOverForCodePage(IndexCache& cache, UINT codePage) {
+    if (cache.codePage == codePage)
+        return;
+    cache.directories.clear();
+    cache.known.clear();
+    cache.codePage = codePage;
+}
+
+std::string KnownKey(const WindowsPath& path, size_t parts) {
+    std::string key(1, path.drive);
+    key += ':';
+    for (size_t i = 0; i < parts; ++i) {
+        key += '\\';
+        key += path.parts[i];
+    }
+    return key;
+}
+
+bool LookUpKnown(const std::string& key, KnownDirectory& known) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    StartOverForCodePage(cache, AnsiCodePage());
+    auto found = cache.known.find(key);
+    if (found == cache.known.end())
+        return false;
+    known = found->second;
+    return true;
+}
+
+void RememberKnown(const std::string& key, const std::string& root, const std::string& host,
+                   const struct stat& info) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    StartOverForCodePage(cache, AnsiCodePage());
+    if (cache.known.size() >= kMaxIndexedDirectories)
+        cache.known.clear();
+    cache.known[key] = {root, host, info.st_dev, info.st_ino};
+}
+
+// The directory of the path's last component when it is known and still the same: one look
+// at the drive's link and one at the directory instead of one per level.
+bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& current,
+                      struct stat& currentInfo) {
+    if (path.parts.size() < 2)
+        return false;
+    KnownDirectory known;
+    if (!LookUpKnown(KnownKey(path, path.parts.size() - 1), known))
+        return false;
+    std::string root;
+    unsigned type = 0;
+    if (!ResolveDrive(path.drive, root, type, nullptr) || root != known.root ||
+        stat(known.host.c_str(), &currentInfo) != 0 || !S_ISDIR(currentInfo.st_mode) ||
+        currentInfo.st_dev != known.device || currentInfo.st_ino != known.inode)
+        return false;
+    result.root = root;
+    result.driveType = type;
+    current = known.host;
+    return true;
 }
 
 bool SameTime(const timespec& a, const timespec& b) {
@@ -264,10 +336,7 @@ void RemoveName(DirectoryIndex& index, const std::string& hostName) {
 // Null when the directory cannot be listed. The cache's lock is held.
 DirectoryIndex* IndexOf(IndexCache& cache, const std::string& directory, const struct stat& info) {
     UINT codePage = AnsiCodePage();
-    if (cache.codePage != codePage) {
-        cache.directories.clear();
-        cache.codePage = codePage;
-    }
+    StartOverForCodePage(cache, codePage);
     auto found = cache.directories.find(directory);
     if (found != cache.directories.end() && StillHolds(found->second, info))
         return &found->second;
@@ -404,13 +473,20 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
     struct stat currentInfo;
-    if (!ResolveDrive(path.drive, result.root, result.driveType, currentInfo))
-        // A drive that exists without a directory behind it is an empty drive.
-        return result.driveType == DRIVE_NO_ROOT_DIR ? ERROR_PATH_NOT_FOUND : ERROR_NOT_READY;
+    std::string current;
+    size_t start = 0;
+    if (ReachKnownParent(path, result, current, currentInfo)) {
+        start = path.parts.size() - 1;
+    } else {
+        if (!ResolveDrive(path.drive, result.root, result.driveType, &currentInfo))
+            // A drive that exists without a directory behind it is an empty drive.
+            return result.driveType == DRIVE_NO_ROOT_DIR ? ERROR_PATH_NOT_FOUND : ERROR_NOT_READY;
+        current = result.root;
+    }
 
-    std::string current = result.root;
     UINT codePage = AnsiCodePage();
-    for (size_t i = 0; i < path.parts.size(); ++i) {
+    bool exactAndPlain = true; // every name so far matched exactly, and none was a link
+    for (size_t i = start; i < path.parts.size(); ++i) {
         bool last = i + 1 == path.parts.size();
         std::string utf8;
         if (!ToUtf8(codePage, path.parts[i], utf8))
@@ -438,6 +514,7 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
             result.host = (current == "/" ? "" : current) + "/" + utf8;
             return 0;
         }
+        exactAndPlain = exactAndPlain && name == utf8 && !S_ISLNK(linkInfo.st_mode);
         if (S_ISLNK(linkInfo.st_mode)) {
             char resolved[PATH_MAX];
             if (!realpath(candidate.c_str(), resolved))
@@ -455,6 +532,8 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
             return ERROR_PATH_NOT_FOUND;
         current = candidate;
         currentInfo = result.info;
+        if (exactAndPlain && start == 0 && i + 2 == path.parts.size())
+            RememberKnown(KnownKey(path, i + 1), result.root, current, currentInfo);
     }
     if (path.parts.empty())
         result.info = currentInfo;
