@@ -218,12 +218,12 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
             return Fail(error);
         if (unlink(from.host.c_str()) == 0)
             NoteEntryRemoved(from.host);
+        NoteEntryCreated(to.host);
     } else {
         if (from.IsDirectory())
             ForgetIndexOf(from.host);
-        NoteEntryRemoved(from.host);
+        NoteEntryMoved(from.host, to.host);
     }
-    NoteEntryCreated(to.host);
     if (flags & MOVEFILE_WRITE_THROUGH) {
         SyncDirectoryOf(to.host);
         SyncDirectoryOf(from.host);

@@ -451,6 +451,21 @@ void NoteEntryRemoved(const std::string& host) {
                [](DirectoryIndex& index, const std::string& name) { RemoveName(index, name); });
 }
 
+void NoteEntryMoved(const std::string& from, const std::string& to) {
+    std::string fromDirectory, fromName, toDirectory, toName;
+    SplitHostPath(from, fromDirectory, fromName);
+    SplitHostPath(to, toDirectory, toName);
+    if (fromDirectory != toDirectory) {
+        NoteEntryRemoved(from);
+        NoteEntryCreated(to);
+        return;
+    }
+    NoteChange(to, [&fromName](DirectoryIndex& index, const std::string& name) {
+        RemoveName(index, fromName);
+        AddName(index, name, AnsiCodePage());
+    });
+}
+
 void ForgetIndexOf(const std::string& directory) {
     IndexCache& cache = Cache();
     std::lock_guard<std::mutex> guard(cache.lock);

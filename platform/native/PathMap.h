@@ -66,6 +66,7 @@ std::string FoldedName(const std::string& ansi);
 // keep the directory's index valid without reading the directory again.
 void NoteEntryCreated(const std::string& host);
 void NoteEntryRemoved(const std::string& host);
+void NoteEntryMoved(const std::string& from, const std::string& to);
 void NoteDirectoryRemoved(const std::string& host);
 void ForgetIndexOf(const std::string& directory);
 void ForgetDirectoryIndexes();
