@@ -432,14 +432,6 @@ bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
     return false;
 }
 
-bool FindEntry(const std::string& directory, const std::string& ansiName,
-               const std::string& utf8Name, std::string& found) {
-    struct stat info;
-    if (stat(directory.c_str(), &info) != 0)
-        return false;
-    return FindEntry(directory, info, ansiName, utf8Name, found);
-}
-
 void NoteEntryCreated(const std::string& host) {
     NoteChange(host, [](DirectoryIndex& index, const std::string& name) {
         AddName(index, name, AnsiCodePage());
@@ -530,6 +522,8 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
             return 0;
         }
         exactAndPlain = exactAndPlain && name == utf8 && !S_ISLNK(linkInfo.st_mode);
+        if (last)
+            result.entryName = name;
         if (S_ISLNK(linkInfo.st_mode)) {
             char resolved[PATH_MAX];
             if (!realpath(candidate.c_str(), resolved))

@@ -40,7 +40,8 @@ struct HostPath {
     bool exists = false;   // the last component exists
     struct stat info = {}; // its status, links followed, when it exists
     unsigned driveType = 0;
-    std::string root; // the drive's real root directory
+    std::string root;      // the drive's real root directory
+    std::string entryName; // the last component's own name in its host directory
 
     bool IsDirectory() const { return exists && S_ISDIR(info.st_mode); }
 };
@@ -57,8 +58,6 @@ DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& res
 // directory's status (directoryInfo, read just before) shows no change.
 bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
                const std::string& ansiName, const std::string& utf8Name, std::string& found);
-bool FindEntry(const std::string& directory, const std::string& ansiName,
-               const std::string& utf8Name, std::string& found);
 // An ANSI name with its ASCII letters in lower case; the bytes of double-byte characters,
 // trail bytes that look like letters among them, stay as they are.
 std::string FoldedName(const std::string& ansi);
