@@ -26,6 +26,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -39,6 +40,7 @@ std::string g_baseline; // szdd_baseline
 std::string g_base;     // the benchmark's scratch directory
 std::string g_template; // a prefix made once, copied for each run
 int g_rounds = 3;
+double g_childSeconds = 0; // processor time of the programs run, user and system
 
 struct MediumFile {
     std::string folder;      // "D000"
@@ -107,8 +109,11 @@ int Run(const std::vector<std::string>& arguments, const std::string& log = "/de
         _exit(127);
     }
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
+    struct rusage usage = {};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child)
         return -1;
+    g_childSeconds += usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                      usage.ru_stime.tv_usec / 1e6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -274,7 +279,28 @@ double Median(std::vector<double> values) {
 struct Pair {
     double baseline = 0;
     double installer = 0;
+    double baselineCpu = 0;
+    double installerCpu = 0;
 };
+
+// Times a step: wall time and the processor time of the programs it runs.
+struct Timing {
+    std::vector<double> wall, cpu;
+    template <class Step> void Measure(Step step) {
+        sync();
+        double cpuBefore = g_childSeconds;
+        auto start = std::chrono::steady_clock::now();
+        if (!step())
+            std::exit(1);
+        wall.push_back(Seconds(start));
+        cpu.push_back(g_childSeconds - cpuBefore);
+    }
+};
+
+Pair Medians(const Timing& baseline, const Timing& installer) {
+    return {Median(baseline.wall), Median(installer.wall), Median(baseline.cpu),
+            Median(installer.cpu)};
+}
 
 std::string FreshPrefix() {
     std::string prefix = g_base + "/prefix";
@@ -285,45 +311,28 @@ std::string FreshPrefix() {
 
 // Fresh installs, alternately; the last trees stay for a second pass.
 Pair FreshInstall(const Medium& medium) {
-    std::vector<double> baseline, installer;
+    Timing baseline, installer;
     std::string copy = g_base + "/copy";
     for (int round = 0; round < g_rounds; ++round) {
         fs::remove_all(copy);
-        sync();
-        auto start = std::chrono::steady_clock::now();
-        if (!RunBaseline(medium, copy, false))
-            std::exit(1);
-        baseline.push_back(Seconds(start));
-
+        baseline.Measure([&] { return RunBaseline(medium, copy, false); });
         std::string prefix = FreshPrefix();
-        sync();
-        start = std::chrono::steady_clock::now();
-        if (!RunSetup(medium, prefix))
-            std::exit(1);
-        installer.push_back(Seconds(start));
+        installer.Measure([&] { return RunSetup(medium, prefix); });
     }
     if (!SameTrees(copy, InstalledTree(g_base + "/prefix")))
         std::exit(1);
-    return {Median(baseline), Median(installer)};
+    return Medians(baseline, installer);
 }
 
 Pair SecondPass(const Medium& medium) {
-    std::vector<double> baseline, installer;
+    Timing baseline, installer;
     for (int round = 0; round < g_rounds; ++round) {
-        sync();
-        auto start = std::chrono::steady_clock::now();
-        if (!RunBaseline(medium, g_base + "/copy", true))
-            std::exit(1);
-        baseline.push_back(Seconds(start));
-        sync();
-        start = std::chrono::steady_clock::now();
-        if (!RunSetup(medium, g_base + "/prefix"))
-            std::exit(1);
-        installer.push_back(Seconds(start));
+        baseline.Measure([&] { return RunBaseline(medium, g_base + "/copy", true); });
+        installer.Measure([&] { return RunSetup(medium, g_base + "/prefix"); });
     }
     if (!SameTrees(g_base + "/copy", InstalledTree(g_base + "/prefix")))
         std::exit(1);
-    return {Median(baseline), Median(installer)};
+    return Medians(baseline, installer);
 }
 
 Pair PlainFile(size_t megabytes, const std::string& text) {
@@ -348,9 +357,10 @@ Pair PlainFile(size_t megabytes, const std::string& text) {
 }
 
 void Print(const char* work, int files, const Pair& pair, double target) {
-    std::printf("%-44s %6d %9.3f %9.3f %7.2fx %7.1fx  %s\n", work, files, pair.baseline,
-                pair.installer, pair.installer / pair.baseline, target,
-                pair.installer / pair.baseline <= target ? "ok" : "MISSED");
+    std::printf("%-44s %6d %9.3f %9.3f %7.2fx %7.1fx %-6s %8.3f %8.3f %7.2fx\n", work, files,
+                pair.baseline, pair.installer, pair.installer / pair.baseline, target,
+                pair.installer / pair.baseline <= target ? "ok" : "MISSED", pair.baselineCpu,
+                pair.installerCpu, pair.installerCpu / pair.baselineCpu);
     std::fflush(stdout);
 }
 
@@ -413,8 +423,9 @@ int main(int argc, char** argv) {
         return 1;
     fs::remove_all(InstalledTree(g_template));
 
-    std::printf("%-44s %6s %9s %9s %8s %8s\n", "work (median wall time, seconds)", "files",
-                "baseline", "setup", "ratio", "target");
+    std::printf("%-44s %6s %9s %9s %8s %8s %-6s %8s %8s %8s\n", "work (median wall time, seconds)",
+                "files", "baseline", "setup", "ratio", "target", "", "cpu base", "cpu setup",
+                "cpu ratio");
     Medium medium = MakeMedium("small", small, 100, pool, text);
     Pair freshSmall = FreshInstall(medium);
     Print("fresh install, 100 per folder", small, freshSmall, 1.3);
