@@ -258,8 +258,10 @@ bool SameTrees(const std::string& a, const std::string& b) {
     };
     std::vector<std::string> left = list(a), right = list(b);
     if (left != right) {
-        std::fprintf(stderr, "the trees differ: %zu entries against %zu\n", left.size(),
-                     right.size());
+        std::fprintf(stderr,
+                     "the trees differ: %zu entries against %zu (an installer that takes fewer "
+                     "[Files] lines than the medium has installs fewer files)\n",
+                     left.size(), right.size());
         return false;
     }
     for (const std::string& name : left)

@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -186,7 +187,10 @@ namespace {
 // A folder's entries, read once and kept by their case-folded ANSI names, so that a lookup,
 // and above all the lookup of a name that does not exist, needs no scan. The folder's status
 // when the entries were read tells whether they still hold: any change of the folder's
-// entries, by this program or another, changes its change time.
+// entries, by this program or another, changes its change time. (Kernels that stamp changes
+// with fine-grained times once a status was read, as Linux does since 6.13, guarantee that;
+// with coarse stamps, a change made within the same clock tick as the reading could go
+// unseen until the folder changes again.)
 struct DirectoryIndex {
     dev_t device = 0;
     ino_t inode = 0;
@@ -305,31 +309,35 @@ bool IsAscii(const char* text) {
     return true;
 }
 
-void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
-    if (!index.names.insert(hostName).second)
-        return;
-    // A name with no counterpart in the code page is found only by its exact name.
+// The key under which a host name is found; FALSE for a name with no counterpart in the code
+// page, which is found only by its exact name.
+bool FoldedKeyOf(const std::string& hostName, UINT codePage, std::string& key) {
     std::string ansi;
     if (IsAscii(hostName.c_str()))
         ansi = hostName;
     else if (!FromUtf8(codePage, hostName, ansi))
-        return;
-    index.byFoldedName[FoldedName(ansi)].push_back(hostName);
+        return false;
+    key = FoldedName(ansi);
+    return true;
 }
 
-void RemoveName(DirectoryIndex& index, const std::string& hostName) {
-    if (index.names.erase(hostName) == 0)
+void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+    std::string key;
+    if (index.names.insert(hostName).second && FoldedKeyOf(hostName, codePage, key))
+        index.byFoldedName[key].push_back(hostName);
+}
+
+void RemoveName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+    std::string key;
+    if (index.names.erase(hostName) == 0 || !FoldedKeyOf(hostName, codePage, key))
         return;
-    for (auto bucket = index.byFoldedName.begin(); bucket != index.byFoldedName.end(); ++bucket) {
-        std::vector<std::string>& names = bucket->second;
-        for (auto name = names.begin(); name != names.end(); ++name)
-            if (*name == hostName) {
-                names.erase(name);
-                if (names.empty())
-                    index.byFoldedName.erase(bucket);
-                return;
-            }
-    }
+    auto bucket = index.byFoldedName.find(key);
+    if (bucket == index.byFoldedName.end())
+        return;
+    std::vector<std::string>& names = bucket->second;
+    names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
+    if (names.empty())
+        index.byFoldedName.erase(bucket);
 }
 
 // The index of a directory whose status was just read; read anew when the directory changed.
@@ -371,7 +379,9 @@ void SplitHostPath(const std::string& host, std::string& directory, std::string&
     name = host.substr(slash + 1);
 }
 
-// Brings the index of the directory of host up to date after this program's own change.
+// Brings the index of the directory of host up to date after this program's own change. The
+// folder was checked by the lookup just before the change; another process's change in
+// between is the one thing this cannot tell from ours.
 template <class Change> void NoteChange(const std::string& host, Change change) {
     if (host.empty() || host[0] != '/')
         return;
@@ -439,8 +449,9 @@ void NoteEntryCreated(const std::string& host) {
 }
 
 void NoteEntryRemoved(const std::string& host) {
-    NoteChange(host,
-               [](DirectoryIndex& index, const std::string& name) { RemoveName(index, name); });
+    NoteChange(host, [](DirectoryIndex& index, const std::string& name) {
+        RemoveName(index, name, AnsiCodePage());
+    });
 }
 
 void NoteEntryMoved(const std::string& from, const std::string& to) {
@@ -453,7 +464,7 @@ void NoteEntryMoved(const std::string& from, const std::string& to) {
         return;
     }
     NoteChange(to, [&fromName](DirectoryIndex& index, const std::string& name) {
-        RemoveName(index, fromName);
+        RemoveName(index, fromName, AnsiCodePage());
         AddName(index, name, AnsiCodePage());
     });
 }
