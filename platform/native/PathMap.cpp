@@ -480,12 +480,6 @@ void NoteDirectoryRemoved(const std::string& host) {
     NoteEntryRemoved(host);
 }
 
-void ForgetDirectoryIndexes() {
-    IndexCache& cache = Cache();
-    std::lock_guard<std::mutex> guard(cache.lock);
-    cache.directories.clear();
-}
-
 DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     result = HostPath();
     if (!TheMachine().started)

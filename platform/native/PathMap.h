@@ -68,7 +68,6 @@ void NoteEntryRemoved(const std::string& host);
 void NoteEntryMoved(const std::string& from, const std::string& to);
 void NoteDirectoryRemoved(const std::string& host);
 void ForgetIndexOf(const std::string& directory);
-void ForgetDirectoryIndexes();
 // Whether a host path (links resolved) lies inside root.
 bool IsInside(const std::string& root, const std::string& path);
 // ASCII-case-insensitive, double-byte aware equality of two ANSI names.
