@@ -413,6 +413,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_base = base;
+    // Gigabytes of media and copies are not left behind, also when a step fails.
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(g_base, ignored);
+    });
 
     std::printf("Making the media (%d files) and a prefix...\n", files);
     std::fflush(stdout);
@@ -453,6 +458,5 @@ int main(int argc, char** argv) {
     std::snprintf(work, sizeof work, "one plain file of %zu MB vs cp", plainMegabytes);
     Print(work, 1, PlainFile(plainMegabytes, text), 1.2);
 
-    fs::remove_all(g_base);
     return 0;
 }
