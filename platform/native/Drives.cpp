@@ -96,7 +96,9 @@ bool SameLink(const ResolvedRoot& known, const std::string& link, const struct s
 std::string RootOfLink(char letter, const std::string& link, const struct stat& linkInfo) {
     std::lock_guard<std::mutex> guard(g_rootsLock);
     auto known = g_roots.find(letter);
-    if (known != g_roots.end() && SameLink(known->second, link, linkInfo))
+    // A link that led nowhere is followed again: its target may appear, as a disk does.
+    if (known != g_roots.end() && SameLink(known->second, link, linkInfo) &&
+        !known->second.root.empty())
         return known->second.root;
     ResolvedRoot fresh;
     fresh.link = link;
