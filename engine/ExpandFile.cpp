@@ -31,9 +31,11 @@ BOOL CanReplace(LPCSTR destination) {
     return TRUE;
 }
 
-// Creates a new, empty file in the destination's directory and gives its path. FALSE when the
-// directory does not take a new file.
-BOOL CreateTemporaryBeside(LPCSTR destination, CString& temporary) {
+// Creates a new, empty file in the destination's directory and gives its path and a handle
+// open for writing it: written through that one handle, the copy is never truncated, which
+// would make the file system flush it at close. INVALID_HANDLE_VALUE when the directory does
+// not take a new file.
+HANDLE CreateTemporaryBeside(LPCSTR destination, CString& temporary) {
     static unsigned s_nSequence = 0;
     CString directory = DirectoryPart(destination);
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
@@ -42,15 +44,13 @@ BOOL CreateTemporaryBeside(LPCSTR destination, CString& temporary) {
         temporary = directory + name;
         HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return TRUE;
-        }
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return FALSE;
+            return INVALID_HANDLE_VALUE;
     }
-    return FALSE;
+    return INVALID_HANDLE_VALUE;
 }
 
 } // namespace
@@ -62,21 +62,16 @@ BOOL ExpandFile(CInstallerWindow& window, LPCSTR source, LPCSTR destination) {
         return Fail(window, IDS_ERR_OPEN_SOURCE);
 
     CString temporary;
-    if (!CanReplace(destination) || !CreateTemporaryBeside(destination, temporary)) {
+    HANDLE temporaryFile = INVALID_HANDLE_VALUE;
+    if (!CanReplace(destination) ||
+        (temporaryFile = CreateTemporaryBeside(destination, temporary)) == INVALID_HANDLE_VALUE) {
         LZClose(sourceFile);
-        return Fail(window, IDS_ERR_OPEN_DESTINATION);
-    }
-    OFSTRUCT temporaryInfo;
-    INT temporaryFile = LZOpenFileA(const_cast<LPSTR>(static_cast<LPCSTR>(temporary)),
-                                    &temporaryInfo, OF_CREATE | OF_WRITE);
-    if (temporaryFile < 0) {
-        LZClose(sourceFile);
-        DeleteFileA(temporary);
         return Fail(window, IDS_ERR_OPEN_DESTINATION);
     }
 
-    LONG copied = LZCopy(sourceFile, temporaryFile);
-    LZClose(temporaryFile);
+    // LZCopy writes to a plain file handle, as LZOpenFileA gives one for writing.
+    LONG copied = LZCopy(sourceFile, static_cast<INT>(reinterpret_cast<INT_PTR>(temporaryFile)));
+    CloseHandle(temporaryFile);
     LZClose(sourceFile);
     if (copied < 0) {
         DeleteFileA(temporary);

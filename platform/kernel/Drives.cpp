@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -68,33 +70,96 @@ std::string LinkPathOf(char letter) {
            static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) + ":";
 }
 
-std::string DriveRootHost(char letter) {
+namespace {
+
+// A drive's root as its link resolved, kept while the link is the same link: the links to
+// a drive's root are followed once per run, not at every lookup. A remapped drive (a disk
+// put in, a medium mapped) has a new link, and PointDriveLink forgets the old one at once.
+struct ResolvedRoot {
+    std::string link;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec changed = {};
+    std::string root; // empty when the link leads nowhere
+};
+
+std::mutex g_rootsLock;
+std::map<char, ResolvedRoot> g_roots;
+
+bool SameLink(const ResolvedRoot& known, const std::string& link, const struct stat& info) {
+    return known.link == link && known.device == info.st_dev && known.inode == info.st_ino &&
+           known.changed.tv_sec == info.st_ctim.tv_sec &&
+           known.changed.tv_nsec == info.st_ctim.tv_nsec;
+}
+
+// The resolved root of a letter whose link has the status linkInfo.
+std::string RootOfLink(char letter, const std::string& link, const struct stat& linkInfo) {
+    std::lock_guard<std::mutex> guard(g_rootsLock);
+    auto known = g_roots.find(letter);
+    // A link that led nowhere is followed again: its target may appear, as a disk does.
+    if (known != g_roots.end() && SameLink(known->second, link, linkInfo) &&
+        !known->second.root.empty())
+        return known->second.root;
+    ResolvedRoot fresh;
+    fresh.link = link;
+    fresh.device = linkInfo.st_dev;
+    fresh.inode = linkInfo.st_ino;
+    fresh.changed = linkInfo.st_ctim;
+    char resolved[PATH_MAX];
+    if (realpath(link.c_str(), resolved))
+        fresh.root = resolved;
+    g_roots[letter] = fresh;
+    return fresh.root;
+}
+
+void ForgetRoot(char letter) {
+    std::lock_guard<std::mutex> guard(g_rootsLock);
+    g_roots.erase(letter);
+}
+
+} // namespace
+
+bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat* rootInfo) {
+    root.clear();
+    type = DRIVE_NO_ROOT_DIR;
     letter = NormalLetter(letter);
     if (!letter || TheMachine().prefix.empty())
-        return std::string();
-    char resolved[PATH_MAX];
-    if (!realpath(LinkPathOf(letter).c_str(), resolved))
-        return std::string();
+        return false;
+    std::string link = LinkPathOf(letter);
+    struct stat linkInfo;
+    if (lstat(link.c_str(), &linkInfo) != 0)
+        return false;
+    std::string resolved = RootOfLink(letter, link, linkInfo);
+    if (!rootInfo)
+        root = resolved;
+    else if (!resolved.empty() && stat(resolved.c_str(), rootInfo) == 0 &&
+             S_ISDIR(rootInfo->st_mode))
+        root = resolved;
+    if (!TheMachine().started)
+        return !root.empty();
+    // A recorded drive keeps its type without a medium in it, as an empty floppy drive does.
+    auto recorded = TheMachine().driveTypes.find(letter);
+    if (letter != 'C' && recorded != TheMachine().driveTypes.end())
+        type = recorded->second;
+    else
+        type = root.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
+    return !root.empty();
+}
+
+std::string DriveRootHost(char letter) {
+    std::string root;
+    unsigned type = 0;
     struct stat info;
-    if (stat(resolved, &info) != 0 || !S_ISDIR(info.st_mode))
-        return std::string();
-    return resolved;
+    ResolveDrive(letter, root, type, &info);
+    return root;
 }
 
 unsigned DriveType(char letter) {
-    letter = NormalLetter(letter);
-    if (!letter || !TheMachine().started)
-        return DRIVE_NO_ROOT_DIR;
+    std::string root;
+    unsigned type = DRIVE_NO_ROOT_DIR;
     struct stat info;
-    if (lstat(LinkPathOf(letter).c_str(), &info) != 0)
-        return DRIVE_NO_ROOT_DIR;
-    if (letter == 'C')
-        return DriveRootHost('C').empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
-    // A recorded drive keeps its type without a medium in it, as an empty floppy drive does.
-    auto recorded = TheMachine().driveTypes.find(letter);
-    if (recorded != TheMachine().driveTypes.end())
-        return recorded->second;
-    return DriveRootHost(letter).empty() ? DRIVE_NO_ROOT_DIR : DRIVE_FIXED;
+    ResolveDrive(letter, root, type, &info);
+    return type;
 }
 
 void LoadDriveTypes() {
@@ -131,6 +196,7 @@ bool PointDriveLink(char letter, const std::string& target, std::string& error) 
             return false;
         }
     }
+    ForgetRoot(NormalLetter(letter));
     // Replace through a new link and a rename, so that the letter is never missing.
     std::string temporary = link + ".new";
     unlink(temporary.c_str());

@@ -79,11 +79,15 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
             return Fail(ERROR_SHARING_VIOLATION);
         if (truncate && mode == O_RDONLY)
             mode = O_RDWR;
-        // Not blocking while opening: a pipe in a drive must not hang the machine.
-        fd = open(path.host.c_str(), mode | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0));
+        // Not blocking while opening: a pipe in a drive must not hang the machine. A plain
+        // file never blocks, and most opens are of plain files.
+        bool regular = S_ISREG(path.info.st_mode);
+        fd = open(path.host.c_str(),
+                  mode | O_CLOEXEC | (regular ? 0 : O_NONBLOCK) | (truncate ? O_TRUNC : 0));
         if (fd < 0)
             return Fail(ErrorFromErrno(errno));
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (!regular)
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS)
             successError = ERROR_ALREADY_EXISTS;
     } else {
@@ -95,6 +99,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
         fd = open(path.host.c_str(), mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
         if (fd < 0)
             return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno));
+        NoteEntryCreated(path.host);
     }
 
     struct stat info;

@@ -233,26 +233,17 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
         return FailFind(ERROR_FILE_NOT_FOUND);
 
     std::string pattern = parsed.parts.back();
-    WindowsPath directory = parsed;
-    directory.parts.pop_back();
-    HostPath directoryHost;
-    if (DWORD error = MapToHost(directory, directoryHost))
-        return FailFind(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error);
-    if (!directoryHost.IsDirectory())
-        return FailFind(ERROR_PATH_NOT_FOUND);
-
     auto search = std::make_shared<FindObject>();
     if (!HasWildcards(pattern)) {
+        // Every component but the last must be a directory, as for the listing below.
         HostPath host;
         if (DWORD error = MapToHost(parsed, host))
             return FailFind(error);
         if (!host.exists)
             return FailFind(ERROR_FILE_NOT_FOUND);
         // The entry's own name, also when it is a link to another name.
-        std::string utf8, hostName, ansi;
-        if (!ToUtf8(AnsiCodePage(), pattern, utf8) ||
-            !FindEntry(directoryHost.host, pattern, utf8, hostName) ||
-            !FromUtf8(AnsiCodePage(), hostName, ansi))
+        std::string ansi;
+        if (!FromUtf8(AnsiCodePage(), host.entryName, ansi))
             ansi = pattern;
         WIN32_FIND_DATAA data;
         FillEntry(ansi, host.info, data);
@@ -262,6 +253,13 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
                          sizeof data.cAlternateFileName - 1);
         search->entries.push_back(data);
     } else {
+        WindowsPath directory = parsed;
+        directory.parts.pop_back();
+        HostPath directoryHost;
+        if (DWORD error = MapToHost(directory, directoryHost))
+            return FailFind(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error);
+        if (!directoryHost.IsDirectory())
+            return FailFind(ERROR_PATH_NOT_FOUND);
         // "." and ".." head the listing of every directory but a drive's root.
         if (!directory.IsRoot()) {
             struct stat info;

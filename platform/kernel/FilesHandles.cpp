@@ -1,5 +1,6 @@
 #include "kernel/FilesHandles.h"
 
+#include "PathMap.h"
 #include "kernel/MachineState.h"
 
 #include <unistd.h>
@@ -14,6 +15,10 @@ namespace {
 // HFILE and never equal INVALID_HANDLE_VALUE or a pseudo handle.
 const uintptr_t kFirstHandle = 0x100;
 const uintptr_t kLastHandle = 0x7FFFFFF0;
+// The numbers of the LZ expansion library's handles: LZCopy takes either kind as its
+// destination, so a file handle never has one of them.
+const uintptr_t kFirstLzHandle = 0x400;
+const uintptr_t kEndLzHandles = 0x500;
 
 struct HandleTable {
     std::recursive_mutex lock;
@@ -29,8 +34,8 @@ HandleTable& Table() {
 } // namespace
 
 FileObject::~FileObject() {
-    if (deleteOnClose)
-        unlink(host.c_str());
+    if (deleteOnClose && unlink(host.c_str()) == 0)
+        NoteEntryRemoved(host);
     if (fd >= 0)
         close(fd);
 }
@@ -46,6 +51,8 @@ HANDLE AddHandle(std::shared_ptr<KernelObject> object) {
     for (uintptr_t tries = 0; tries < (kLastHandle - kFirstHandle) / 4; ++tries) {
         uintptr_t value = table.next;
         table.next = table.next >= kLastHandle ? kFirstHandle : table.next + 4;
+        if (value >= kFirstLzHandle && value < kEndLzHandles)
+            continue;
         if (table.objects.count(value) == 0) {
             table.objects.emplace(value, std::move(object));
             return reinterpret_cast<HANDLE>(value);

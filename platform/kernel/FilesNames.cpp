@@ -171,6 +171,7 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
         return Fail(ERROR_SHARING_VIOLATION);
     if (unlink(path.host.c_str()) != 0)
         return Fail(ErrorFromErrno(errno));
+    NoteEntryRemoved(path.host);
     return TRUE;
 }
 
@@ -215,7 +216,13 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
             return Fail(ERROR_NOT_SAME_DEVICE);
         if (DWORD error = CopyContents(from.host, to.host, flags & MOVEFILE_WRITE_THROUGH))
             return Fail(error);
-        unlink(from.host.c_str());
+        if (unlink(from.host.c_str()) == 0)
+            NoteEntryRemoved(from.host);
+        NoteEntryCreated(to.host);
+    } else {
+        if (from.IsDirectory())
+            ForgetIndexOf(from.host);
+        NoteEntryMoved(from.host, to.host);
     }
     if (flags & MOVEFILE_WRITE_THROUGH) {
         SyncDirectoryOf(to.host);
@@ -254,6 +261,7 @@ BOOL WINAPI CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists) {
     }
     if (DWORD error = CopyContents(from.host, to.host, false))
         return Fail(error);
+    NoteEntryCreated(to.host);
     return TRUE;
 }
 
@@ -269,6 +277,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
         return Fail(ERROR_ACCESS_DENIED);
     if (mkdir(host.host.c_str(), 0777) != 0)
         return Fail(ErrorFromErrno(errno));
+    NoteEntryCreated(host.host);
     return TRUE;
 }
 
@@ -289,6 +298,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path) {
         return Fail(ERROR_DIR_NOT_EMPTY);
     if (rmdir(host.host.c_str()) != 0)
         return Fail(ErrorFromErrno(errno));
+    NoteDirectoryRemoved(host.host);
     return TRUE;
 }
 

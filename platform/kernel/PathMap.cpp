@@ -8,10 +8,14 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace host::detail {
 namespace {
@@ -178,75 +182,353 @@ bool IsInside(const std::string& root, const std::string& path) {
                             path[root.size()] == '/');
 }
 
-bool FindEntry(const std::string& directory, const std::string& ansiName,
-               const std::string& utf8Name, std::string& found) {
+namespace {
+
+// A folder's entries, read once and kept by their case-folded ANSI names, so that a lookup,
+// and above all the lookup of a name that does not exist, needs no scan. The folder's status
+// when the entries were read tells whether they still hold: any change of the folder's
+// entries, by this program or another, changes its change time. (Kernels that stamp changes
+// with fine-grained times once a status was read, as Linux does since 6.13, guarantee that;
+// with coarse stamps, a change made within the same clock tick as the reading could go
+// unseen until the folder changes again.)
+struct DirectoryIndex {
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified = {};
+    timespec changed = {};
+    std::unordered_set<std::string> names; // the host's own names
+    std::unordered_map<std::string, std::vector<std::string>> byFoldedName;
+};
+
+// A directory reached by names that all matched exactly and through no link, by its Windows
+// path. Exact names are what a walk from the root would pick again, whatever other names
+// come and go; the directory's identity tells that it is still the one reached.
+struct KnownDirectory {
+    std::string root;
+    std::string host;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+struct IndexCache {
+    std::mutex lock;
+    UINT codePage = 0;
+    std::unordered_map<std::string, DirectoryIndex> directories;
+    std::unordered_map<std::string, KnownDirectory> known;
+};
+
+// Enough for the folders of an installation at once; past it the cache starts over.
+constexpr size_t kMaxIndexedDirectories = 1024;
+
+IndexCache& Cache() {
+    static IndexCache cache;
+    return cache;
+}
+
+// Names in the cache are ANSI names of one code page.
+void StartOverForCodePage(IndexCache& cache, UINT codePage) {
+    if (cache.codePage == codePage)
+        return;
+    cache.directories.clear();
+    cache.known.clear();
+    cache.codePage = codePage;
+}
+
+std::string KnownKey(const WindowsPath& path, size_t parts) {
+    std::string key(1, path.drive);
+    key += ':';
+    for (size_t i = 0; i < parts; ++i) {
+        key += '\\';
+        key += path.parts[i];
+    }
+    return key;
+}
+
+bool LookUpKnown(const std::string& key, KnownDirectory& known) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    StartOverForCodePage(cache, AnsiCodePage());
+    auto found = cache.known.find(key);
+    if (found == cache.known.end())
+        return false;
+    known = found->second;
+    return true;
+}
+
+void RememberKnown(const std::string& key, const std::string& root, const std::string& host,
+                   const struct stat& info) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    StartOverForCodePage(cache, AnsiCodePage());
+    if (cache.known.size() >= kMaxIndexedDirectories)
+        cache.known.clear();
+    cache.known[key] = {root, host, info.st_dev, info.st_ino};
+}
+
+// The directory of the path's last component when it is known and still the same: one look
+// at the drive's link and one at the directory instead of one per level.
+bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& current,
+                      struct stat& currentInfo) {
+    if (path.parts.size() < 2)
+        return false;
+    KnownDirectory known;
+    if (!LookUpKnown(KnownKey(path, path.parts.size() - 1), known))
+        return false;
+    std::string root;
+    unsigned type = 0;
+    if (!ResolveDrive(path.drive, root, type, nullptr) || root != known.root ||
+        stat(known.host.c_str(), &currentInfo) != 0 || !S_ISDIR(currentInfo.st_mode) ||
+        currentInfo.st_dev != known.device || currentInfo.st_ino != known.inode)
+        return false;
+    result.root = root;
+    result.driveType = type;
+    current = known.host;
+    return true;
+}
+
+bool SameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool StillHolds(const DirectoryIndex& index, const struct stat& info) {
+    return index.device == info.st_dev && index.inode == info.st_ino &&
+           SameTime(index.modified, info.st_mtim) && SameTime(index.changed, info.st_ctim);
+}
+
+void Record(DirectoryIndex& index, const struct stat& info) {
+    index.device = info.st_dev;
+    index.inode = info.st_ino;
+    index.modified = info.st_mtim;
+    index.changed = info.st_ctim;
+}
+
+bool IsAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return false;
+    return true;
+}
+
+// The key under which a host name is found; FALSE for a name with no counterpart in the code
+// page, which is found only by its exact name.
+bool FoldedKeyOf(const std::string& hostName, UINT codePage, std::string& key) {
+    std::string ansi;
+    if (IsAscii(hostName.c_str()))
+        ansi = hostName;
+    else if (!FromUtf8(codePage, hostName, ansi))
+        return false;
+    key = FoldedName(ansi);
+    return true;
+}
+
+void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+    std::string key;
+    if (index.names.insert(hostName).second && FoldedKeyOf(hostName, codePage, key))
+        index.byFoldedName[key].push_back(hostName);
+}
+
+void RemoveName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+    std::string key;
+    if (index.names.erase(hostName) == 0 || !FoldedKeyOf(hostName, codePage, key))
+        return;
+    auto bucket = index.byFoldedName.find(key);
+    if (bucket == index.byFoldedName.end())
+        return;
+    std::vector<std::string>& names = bucket->second;
+    names.erase(std::remove(names.begin(), names.end(), hostName), names.end());
+    if (names.empty())
+        index.byFoldedName.erase(bucket);
+}
+
+// The index of a directory whose status was just read; read anew when the directory changed.
+// Null when the directory cannot be listed. The cache's lock is held.
+DirectoryIndex* IndexOf(IndexCache& cache, const std::string& directory, const struct stat& info) {
+    UINT codePage = AnsiCodePage();
+    StartOverForCodePage(cache, codePage);
+    auto found = cache.directories.find(directory);
+    if (found != cache.directories.end() && StillHolds(found->second, info))
+        return &found->second;
+    // The status was read before the entries: a change made while they are read shows as a
+    // change at the next lookup, never as a missed one.
+    DIR* dir = opendir(directory.c_str());
+    if (!dir) {
+        if (found != cache.directories.end())
+            cache.directories.erase(found);
+        return nullptr;
+    }
+    DirectoryIndex fresh;
+    Record(fresh, info);
+    while (dirent* entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        AddName(fresh, entry->d_name, codePage);
+    }
+    closedir(dir);
+    if (found != cache.directories.end()) {
+        found->second = std::move(fresh);
+        return &found->second;
+    }
+    if (cache.directories.size() >= kMaxIndexedDirectories)
+        cache.directories.clear();
+    return &cache.directories.emplace(directory, std::move(fresh)).first->second;
+}
+
+void SplitHostPath(const std::string& host, std::string& directory, std::string& name) {
+    size_t slash = host.find_last_of('/');
+    directory = slash == 0 ? "/" : host.substr(0, slash);
+    name = host.substr(slash + 1);
+}
+
+// Brings the index of the directory of host up to date after this program's own change. The
+// folder was checked by the lookup just before the change; another process's change in
+// between is the one thing this cannot tell from ours.
+template <class Change> void NoteChange(const std::string& host, Change change) {
+    if (host.empty() || host[0] != '/')
+        return;
+    std::string directory, name;
+    SplitHostPath(host, directory, name);
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    auto found = cache.directories.find(directory);
+    if (found == cache.directories.end())
+        return;
+    struct stat info;
+    if (stat(directory.c_str(), &info) != 0 || info.st_ino != found->second.inode ||
+        info.st_dev != found->second.device) {
+        cache.directories.erase(found);
+        return;
+    }
+    change(found->second, name);
+    Record(found->second, info);
+}
+
+} // namespace
+
+std::string FoldedName(const std::string& ansi) {
+    std::string folded(ansi);
+    for (size_t i = 0; i < folded.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(folded[i]);
+        if (IsAnsiLeadByte(c) && i + 1 < folded.size())
+            ++i; // the trail byte of a double-byte character is never folded
+        else if (c >= 'A' && c <= 'Z')
+            folded[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
+               const std::string& ansiName, const std::string& utf8Name, std::string& found) {
+    {
+        IndexCache& cache = Cache();
+        std::lock_guard<std::mutex> guard(cache.lock);
+        if (const DirectoryIndex* index = IndexOf(cache, directory, directoryInfo)) {
+            if (index->names.count(utf8Name)) {
+                found = utf8Name;
+                return true;
+            }
+            auto bucket = index->byFoldedName.find(FoldedName(ansiName));
+            if (bucket == index->byFoldedName.end() || bucket->second.empty())
+                return false;
+            found = bucket->second.front();
+            return true;
+        }
+    }
+    // A directory that can be searched but not listed still gives its exact names.
     struct stat info;
     if (lstat((directory + "/" + utf8Name).c_str(), &info) == 0) {
         found = utf8Name;
         return true;
     }
-    DIR* dir = opendir(directory.c_str());
-    if (!dir)
-        return false;
-    bool matched = false;
-    UINT codePage = AnsiCodePage();
-    bool asciiWanted = true;
-    for (char c : ansiName)
-        asciiWanted = asciiWanted && static_cast<unsigned char>(c) < 0x80;
-    while (dirent* entry = readdir(dir)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        // Most names are ASCII: those compare as they are, without a conversion.
-        const char* name = entry->d_name;
-        size_t length = 0;
-        bool ascii = true;
-        for (; name[length]; ++length)
-            ascii = ascii && static_cast<unsigned char>(name[length]) < 0x80;
-        if (ascii) {
-            if (!asciiWanted || length != ansiName.size() ||
-                strcasecmp(name, ansiName.c_str()) != 0)
-                continue;
-        } else {
-            std::string ansi;
-            if (asciiWanted || !FromUtf8(codePage, name, ansi) || !SameName(ansi, ansiName))
-                continue;
-        }
-        found = entry->d_name;
-        matched = true;
-        break;
+    return false;
+}
+
+void NoteEntryCreated(const std::string& host) {
+    NoteChange(host, [](DirectoryIndex& index, const std::string& name) {
+        AddName(index, name, AnsiCodePage());
+    });
+}
+
+void NoteEntryRemoved(const std::string& host) {
+    NoteChange(host, [](DirectoryIndex& index, const std::string& name) {
+        RemoveName(index, name, AnsiCodePage());
+    });
+}
+
+void NoteEntryMoved(const std::string& from, const std::string& to) {
+    std::string fromDirectory, fromName, toDirectory, toName;
+    SplitHostPath(from, fromDirectory, fromName);
+    SplitHostPath(to, toDirectory, toName);
+    if (fromDirectory != toDirectory) {
+        NoteEntryRemoved(from);
+        NoteEntryCreated(to);
+        return;
     }
-    closedir(dir);
-    return matched;
+    NoteChange(to, [&fromName](DirectoryIndex& index, const std::string& name) {
+        RemoveName(index, fromName, AnsiCodePage());
+        AddName(index, name, AnsiCodePage());
+    });
+}
+
+void ForgetIndexOf(const std::string& directory) {
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.directories.erase(directory);
+}
+
+void NoteDirectoryRemoved(const std::string& host) {
+    ForgetIndexOf(host);
+    NoteEntryRemoved(host);
 }
 
 DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     result = HostPath();
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
-    result.root = DriveRootHost(path.drive);
-    result.driveType = DriveType(path.drive);
-    if (result.root.empty())
-        // A drive that exists without a directory behind it is an empty drive.
-        return result.driveType == DRIVE_NO_ROOT_DIR ? ERROR_PATH_NOT_FOUND : ERROR_NOT_READY;
+    struct stat currentInfo;
+    std::string current;
+    size_t start = 0;
+    if (ReachKnownParent(path, result, current, currentInfo)) {
+        start = path.parts.size() - 1;
+    } else {
+        if (!ResolveDrive(path.drive, result.root, result.driveType, &currentInfo))
+            // A drive that exists without a directory behind it is an empty drive.
+            return result.driveType == DRIVE_NO_ROOT_DIR ? ERROR_PATH_NOT_FOUND : ERROR_NOT_READY;
+        current = result.root;
+    }
 
-    std::string current = result.root;
     UINT codePage = AnsiCodePage();
-    for (size_t i = 0; i < path.parts.size(); ++i) {
+    bool exactAndPlain = true; // every name so far matched exactly, and none was a link
+    for (size_t i = start; i < path.parts.size(); ++i) {
         bool last = i + 1 == path.parts.size();
         std::string utf8;
         if (!ToUtf8(codePage, path.parts[i], utf8))
             return ERROR_INVALID_NAME;
         std::string name;
-        if (!FindEntry(current, path.parts[i], utf8, name)) {
+        std::string candidate;
+        struct stat linkInfo;
+        bool present = false;
+        // A second look only when the entry went between the index and the host's answer.
+        for (int attempt = 0; attempt < 2 && !present; ++attempt) {
+            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name))
+                break;
+            candidate = (current == "/" ? "" : current) + "/" + name;
+            if (lstat(candidate.c_str(), &linkInfo) == 0) {
+                present = true;
+            } else if (errno != ENOENT || attempt == 1) {
+                return last ? ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND;
+            } else {
+                ForgetIndexOf(current);
+            }
+        }
+        if (!present) {
             if (!last)
                 return ERROR_PATH_NOT_FOUND;
             result.host = (current == "/" ? "" : current) + "/" + utf8;
             return 0;
         }
-        std::string candidate = (current == "/" ? "" : current) + "/" + name;
-        struct stat linkInfo;
-        if (lstat(candidate.c_str(), &linkInfo) != 0)
-            return last ? ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND;
+        exactAndPlain = exactAndPlain && name == utf8 && !S_ISLNK(linkInfo.st_mode);
+        if (last)
+            result.entryName = name;
         if (S_ISLNK(linkInfo.st_mode)) {
             char resolved[PATH_MAX];
             if (!realpath(candidate.c_str(), resolved))
@@ -255,15 +537,20 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
             if (!IsInside(result.root, resolved))
                 return ERROR_ACCESS_DENIED;
             candidate = resolved;
+            if (stat(candidate.c_str(), &result.info) != 0)
+                return ERROR_PATH_NOT_FOUND;
+        } else {
+            result.info = linkInfo;
         }
-        if (stat(candidate.c_str(), &result.info) != 0)
-            return ERROR_PATH_NOT_FOUND;
         if (!last && !S_ISDIR(result.info.st_mode))
             return ERROR_PATH_NOT_FOUND;
         current = candidate;
+        currentInfo = result.info;
+        if (exactAndPlain && start == 0 && i + 2 == path.parts.size())
+            RememberKnown(KnownKey(path, i + 1), result.root, current, currentInfo);
     }
-    if (path.parts.empty() && stat(current.c_str(), &result.info) != 0)
-        return ERROR_NOT_READY;
+    if (path.parts.empty())
+        result.info = currentInfo;
     result.host = current;
     result.exists = true;
     return 0;

@@ -40,7 +40,8 @@ struct HostPath {
     bool exists = false;   // the last component exists
     struct stat info = {}; // its status, links followed, when it exists
     unsigned driveType = 0;
-    std::string root; // the drive's real root directory
+    std::string root;      // the drive's real root directory
+    std::string entryName; // the last component's own name in its host directory
 
     bool IsDirectory() const { return exists && S_ISDIR(info.st_mode); }
 };
@@ -53,8 +54,20 @@ DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& res
 
 // Finds a name in a host directory as Windows would: the exact UTF-8 name first, else any
 // entry whose name in the ANSI code page equals ansiName without regard to ASCII case.
-bool FindEntry(const std::string& directory, const std::string& ansiName,
-               const std::string& utf8Name, std::string& found);
+// The directory's entries are read once and kept, indexed by FoldedName, for as long as the
+// directory's status (directoryInfo, read just before) shows no change.
+bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
+               const std::string& ansiName, const std::string& utf8Name, std::string& found);
+// An ANSI name with its ASCII letters in lower case; the bytes of double-byte characters,
+// trail bytes that look like letters among them, stay as they are.
+std::string FoldedName(const std::string& ansi);
+// This program's own changes to a directory's entries, given by the entry's host path: they
+// keep the directory's index valid without reading the directory again.
+void NoteEntryCreated(const std::string& host);
+void NoteEntryRemoved(const std::string& host);
+void NoteEntryMoved(const std::string& from, const std::string& to);
+void NoteDirectoryRemoved(const std::string& host);
+void ForgetIndexOf(const std::string& directory);
 // Whether a host path (links resolved) lies inside root.
 bool IsInside(const std::string& root, const std::string& path);
 // ASCII-case-insensitive, double-byte aware equality of two ANSI names.

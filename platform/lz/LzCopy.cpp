@@ -1,4 +1,5 @@
 // LZCopy: expansion through libmspack's SZDD decompressor, plain copies through the kernel.
+#include "FilesHandles.h"
 #include "LzFiles.h"
 
 #include <mspack.h>
@@ -316,8 +317,20 @@ LONG WINAPI LZCopy(INT source, INT destination) {
     std::shared_ptr<LzFile> in = host::detail::LzFileOf(source);
     if (!in || in->forWriting)
         return LZERROR_BADINHANDLE;
+    // The destination is an LZ handle opened for writing or, as on the system, a file handle
+    // open for writing.
     std::shared_ptr<LzFile> out = host::detail::LzFileOf(destination);
-    if (!out || !out->forWriting)
+    std::shared_ptr<host::detail::FileObject> plain;
+    if (!out) {
+        plain = host::detail::LookUp<host::detail::FileObject>(
+            reinterpret_cast<HANDLE>(static_cast<intptr_t>(destination)));
+        if (!plain || !plain->canWrite || plain->fd < 0)
+            return LZERROR_BADOUTHANDLE;
+        out = std::make_shared<LzFile>();
+        out->forWriting = true;
+        out->fd = plain->fd;
+    }
+    if (!out->forWriting)
         return LZERROR_BADOUTHANDLE;
     LONG result = in->header.compressed ? Expand(*in, *out) : CopyPlain(in->fd, out->fd);
     if (result >= 0) {

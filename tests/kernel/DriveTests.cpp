@@ -75,6 +75,29 @@ TEST_F(DriveTest, ARemovableDriveWithoutDiskKeepsItsType) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
 }
 
+TEST_F(DriveTest, ADrivesDirectoryThatAppearsLaterIsFound) {
+    TempDir disk;
+    std::string later = disk / "later";
+    ASSERT_TRUE(host::MapDrive('A', later, DRIVE_REMOVABLE));
+    EXPECT_EQ(GetFileAttributesA("A:\\A.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
+    ASSERT_TRUE(WriteHostFile(later + "/A.TXT", "a"));
+    EXPECT_NE(GetFileAttributesA("A:\\A.TXT"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DriveTest, ALinkReplacedByAnotherProcessIsFollowed) {
+    TempDir first, second;
+    ASSERT_TRUE(WriteHostFile(first / "SUB/ONE.TXT", "1"));
+    ASSERT_TRUE(WriteHostFile(second / "SUB/TWO.TXT", "2"));
+    std::string link = m_prefix / "dosdevices/m:";
+    ASSERT_EQ(symlink(first.path().c_str(), link.c_str()), 0);
+    EXPECT_NE(GetFileAttributesA("M:\\SUB\\ONE.TXT"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(symlink(second.path().c_str(), (link + ".new").c_str()), 0);
+    ASSERT_EQ(rename((link + ".new").c_str(), link.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesA("M:\\SUB\\ONE.TXT"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesA("M:\\SUB\\TWO.TXT"), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(DriveTest, InsertingAMediumSwapsTheDrivesContents) {
     TempDir disk2;
     ASSERT_TRUE(WriteHostFile(m_media / "DISK1.TAG", "1"));

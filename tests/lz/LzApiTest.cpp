@@ -258,6 +258,29 @@ TEST_F(LzApi, HandlesAreCheckedForTheirUse) {
     EXPECT_EQ("abc", Read("B.TXT"));
 }
 
+TEST_F(LzApi, ADestinationMayBeAFileHandleOpenForWriting) {
+    std::string data = CompressibleData(5000);
+    PutFile("IN/D.DAT", data);
+    ASSERT_FALSE(Compress("IN/D.DAT").empty());
+    std::string compressed = Windows("IN/D.DAT_");
+    OFSTRUCT info;
+    INT in = LZOpenFileA(const_cast<LPSTR>(compressed.c_str()), &info, OF_READ);
+    ASSERT_GE(in, 0);
+    HANDLE reading = CreateFileA(compressed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    HANDLE writing = CreateFileA("C:\\D.OUT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(reading, INVALID_HANDLE_VALUE);
+    ASSERT_NE(writing, INVALID_HANDLE_VALUE);
+    auto asFile = [](HANDLE handle) { return static_cast<INT>(reinterpret_cast<INT_PTR>(handle)); };
+    EXPECT_EQ(LZERROR_BADOUTHANDLE, LZCopy(in, asFile(reading)));
+    EXPECT_EQ(static_cast<LONG>(data.size()), LZCopy(in, asFile(writing)));
+    CloseHandle(writing);
+    CloseHandle(reading);
+    EXPECT_EQ(LZERROR_BADOUTHANDLE, LZCopy(in, asFile(writing)));
+    LZClose(in);
+    EXPECT_TRUE(Read("D.OUT") == data);
+}
+
 TEST_F(LzApi, RunningOutOfHandlesIsAnError) {
     std::string source = PutFile("A.TXT", "abc");
     OFSTRUCT info;

@@ -4,6 +4,8 @@
 #include <kernel/Machine.h>
 #include <windows.h>
 
+#include <sys/stat.h>
+
 #include <ctime>
 #include <map>
 #include <string>
@@ -57,6 +59,10 @@ const LocaleFacts* FindLocaleByAbbreviation(const std::string& abbreviation);
 std::string DosDevicesDir();
 // The real host directory of a drive's root; empty when the letter maps nowhere.
 std::string DriveRootHost(char letter);
+// The root and type of a drive at one look at its link; FALSE when the letter has no
+// directory behind it. The root's status is read into rootInfo; without it, the root is
+// taken as the link leads, unchecked.
+bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat* rootInfo);
 unsigned DriveType(char letter);
 std::string LinkPathOf(char letter);
 

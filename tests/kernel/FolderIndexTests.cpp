@@ -1,0 +1,104 @@
+// Lookups keep a folder's entries and the folders reached before: what they answer must be
+// what the host holds now, whoever changed it.
+#include "MachineFixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+bool Touch(LPCSTR name) {
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool Exists(LPCSTR name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+using FolderIndexTest = MachineTest;
+
+TEST_F(FolderIndexTest, ChangesByAnotherProcessAreSeen) {
+    ASSERT_TRUE(WriteHostFile(OnC("APP/old.txt"), "old"));
+    ASSERT_TRUE(Exists("C:\\APP\\OLD.TXT"));
+    ASSERT_FALSE(Exists("C:\\APP\\NEW.TXT"));
+
+    ASSERT_TRUE(WriteHostFile(OnC("APP/New.Txt"), "new"));
+    EXPECT_TRUE(Exists("C:\\app\\NEW.TXT"));
+    EXPECT_EQ(host::HostPathOf("C:\\APP\\new.txt"), OnC("APP/New.Txt"));
+    ASSERT_EQ(unlink(OnC("APP/old.txt").c_str()), 0);
+    EXPECT_FALSE(Exists("C:\\APP\\OLD.TXT"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // An exact name made beside the one found by its case is the one taken from then on.
+    ASSERT_TRUE(WriteHostFile(OnC("APP/new.txt"), "exact"));
+    EXPECT_EQ(host::HostPathOf("C:\\APP\\new.txt"), OnC("APP/new.txt"));
+
+    // The folder moved away and another made in its place: the new one is looked in.
+    ASSERT_EQ(std::rename(OnC("APP").c_str(), OnC("GONE").c_str()), 0);
+    ASSERT_TRUE(WriteHostFile(OnC("App/other.txt"), "other"));
+    EXPECT_FALSE(Exists("C:\\APP\\NEW.TXT"));
+    EXPECT_EQ(host::HostPathOf("C:\\APP\\OTHER.TXT"), OnC("App/other.txt"));
+}
+
+TEST_F(FolderIndexTest, AKnownFolderReplacedByALinkOutOfTheDriveIsRefused) {
+    TempDir outside;
+    ASSERT_TRUE(WriteHostFile(outside / "secret.txt", "secret"));
+    ASSERT_TRUE(WriteHostFile(OnC("SAFE/F.TXT"), "f"));
+    ASSERT_TRUE(Exists("C:\\SAFE\\F.TXT"));
+    ASSERT_EQ(std::rename(OnC("SAFE").c_str(), OnC("OLD").c_str()), 0);
+    ASSERT_EQ(symlink(outside.path().c_str(), OnC("SAFE").c_str()), 0);
+    EXPECT_FALSE(Exists("C:\\SAFE\\SECRET.TXT"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(Touch("C:\\SAFE\\PLANTED.TXT"));
+    EXPECT_FALSE(HostFileExists(outside / "PLANTED.TXT"));
+}
+
+TEST_F(FolderIndexTest, TheProgramsOwnChangesAreSeenUnderAnyCase) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\Own", nullptr));
+    ASSERT_FALSE(Exists("C:\\OWN\\MADE.TXT"));
+    ASSERT_TRUE(Touch("C:\\OWN\\Made.Txt"));
+    EXPECT_TRUE(Exists("C:\\own\\MADE.TXT"));
+    EXPECT_EQ(host::HostPathOf("C:\\own\\made.txt"), OnC("Own/Made.Txt"));
+    EXPECT_FALSE(Touch("C:\\OWN\\MADE.TXT"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+
+    ASSERT_TRUE(MoveFileA("C:\\OWN\\MADE.TXT", "C:\\OWN\\Moved.txt"));
+    EXPECT_FALSE(Exists("C:\\OWN\\MADE.TXT"));
+    EXPECT_EQ(host::HostPathOf("C:\\OWN\\MOVED.TXT"), OnC("Own/Moved.txt"));
+    ASSERT_TRUE(CopyFileA("C:\\OWN\\MOVED.TXT", "C:\\OWN\\Copy.txt", TRUE));
+    EXPECT_TRUE(Exists("C:\\OWN\\COPY.TXT"));
+    ASSERT_TRUE(DeleteFileA("C:\\own\\moved.TXT"));
+    ASSERT_TRUE(DeleteFileA("C:\\own\\copy.TXT"));
+    EXPECT_FALSE(Exists("C:\\OWN\\MOVED.TXT"));
+    EXPECT_FALSE(HostFileExists(OnC("Own/Moved.txt")));
+
+    // A folder removed and made again under another case starts empty.
+    ASSERT_TRUE(Touch("C:\\OWN\\SUB.TXT"));
+    ASSERT_TRUE(DeleteFileA("C:\\OWN\\SUB.TXT"));
+    ASSERT_TRUE(RemoveDirectoryA("C:\\OWN"));
+    EXPECT_FALSE(Exists("C:\\OWN"));
+    ASSERT_TRUE(CreateDirectoryA("C:\\OWN", nullptr));
+    EXPECT_FALSE(Exists("C:\\own\\SUB.TXT"));
+    EXPECT_TRUE(Touch("C:\\own\\SUB.TXT"));
+    EXPECT_TRUE(HostFileExists(OnC("OWN/SUB.TXT")));
+}
+
+using JapaneseFolderIndexTest = JapaneseMachineTest;
+
+// ア is 0x83 0x41 and ヂ 0x83 0x61 in code page 932: their trail bytes are the codes of 'A'
+// and 'a', which a fold of letters must leave alone.
+TEST_F(JapaneseFolderIndexTest, TrailBytesAreNeverFolded) {
+    ASSERT_TRUE(WriteHostFile(OnC("\xE3\x82\xA2.txt"), "a"));
+    EXPECT_TRUE(Exists("C:\\\x83\x41.TXT"));
+    EXPECT_FALSE(Exists("C:\\\x83\x61.TXT"));
+    ASSERT_TRUE(Touch("C:\\\x83\x61.Txt"));
+    EXPECT_EQ(host::HostPathOf("C:\\\x83\x61.TXT"), OnC("\xE3\x83\x82.Txt"));
+    EXPECT_EQ(host::HostPathOf("C:\\\x83\x41.TXT"), OnC("\xE3\x82\xA2.txt"));
+}
+
+} // namespace
