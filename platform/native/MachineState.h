@@ -15,6 +15,11 @@ struct Machine {
     MachineOptions options;
     std::string prefix; // absolute host path
     int lockFd = -1;
+    bool wow64 = false;
+    // The medium's drive link as the prefix had it before the run: the run puts it back.
+    char mediaLinkLetter = 0;
+    bool mediaLinkExisted = false;
+    std::string mediaLinkTarget;
     std::string language = "ENU";
     LCID lcid = 0x0409;
     UINT codePage = 1252;

@@ -178,8 +178,9 @@ TEST_F(PrefixTest, APrefixInUseIsWaitedForThenRefused) {
     ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
     host::StopMachine();
 
-    // Another run holds the lock.
-    int fd = open((m_root / "prefix/veltrix.lock").c_str(), O_RDWR);
+    // Another run holds the lock, which lives on the prefix directory, not in a file in it.
+    EXPECT_FALSE(HostFileExists(m_root / "prefix/veltrix.lock"));
+    int fd = open((m_root / "prefix").c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     host::MachineOptions options = Options();
@@ -194,7 +195,7 @@ TEST_F(PrefixTest, APrefixInUseIsWaitedForThenRefused) {
     close(fd); // the other run ends
     EXPECT_TRUE(host::StartMachine(options, error)) << error;
     // While this machine runs, the lock is taken.
-    fd = open((m_root / "prefix/veltrix.lock").c_str(), O_RDWR);
+    fd = open((m_root / "prefix").c_str(), O_RDONLY | O_DIRECTORY);
     EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
     host::StopMachine();
     EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
