@@ -1,5 +1,6 @@
 #include "RegistryFormat.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -624,12 +625,50 @@ bool HasOwnLines(const RegKey& key) {
            key.isLink;
 }
 
+// Wine orders subkeys by their lower-case names, so that "_A" comes before "B"; the keys in
+// memory are ordered by their upper-case form. Writing in Wine's order keeps a file that Wine
+// wrote in the order it had.
+bool WineNameOrder(const RegName& a, const RegName& b) {
+    auto lower = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    };
+    size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        char16_t x = lower(a[i]);
+        char16_t y = lower(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+// The subkeys of key in the order Wine writes them.
+std::vector<const RegKey*> OrderedSubkeys(const RegKey& key) {
+    std::vector<std::pair<const RegName*, const RegKey*>> entries;
+    entries.reserve(key.subkeys.size());
+    bool sorted = true;
+    for (const auto& entry : key.subkeys) {
+        if (!entries.empty() && WineNameOrder(entry.first, *entries.back().first))
+            sorted = false;
+        entries.emplace_back(&entry.first, entry.second.get());
+    }
+    if (!sorted)
+        std::stable_sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) {
+            return WineNameOrder(*x.first, *y.first);
+        });
+    std::vector<const RegKey*> ordered;
+    ordered.reserve(entries.size());
+    for (const auto& entry : entries)
+        ordered.push_back(entry.second);
+    return ordered;
+}
+
 // Writes root and the keys below it, depth first in name order. The walk keeps its own stack,
 // so that a deep tree costs memory, not the program's stack.
 void AppendTree(std::string& out, const RegKey& root) {
     struct Level {
-        const RegKey* key;
-        std::map<RegName, std::shared_ptr<RegKey>>::const_iterator next;
+        std::vector<const RegKey*> subkeys;
+        size_t next;
         size_t pathLength; // of the key's own path, before a child's name is added
     };
     std::string path;
@@ -638,14 +677,14 @@ void AppendTree(std::string& out, const RegKey& root) {
         return;
     if (HasOwnLines(root))
         AppendOwnLines(out, root, path);
-    stack.push_back(Level{&root, root.subkeys.begin(), 0});
+    stack.push_back(Level{OrderedSubkeys(root), 0, 0});
     while (!stack.empty()) {
         Level& level = stack.back();
-        if (level.next == level.key->subkeys.end()) {
+        if (level.next == level.subkeys.size()) {
             stack.pop_back();
             continue;
         }
-        const RegKey& child = *(level.next++)->second;
+        const RegKey& child = *level.subkeys[level.next++];
         if (child.isVolatile)
             continue;
         path.resize(level.pathLength);
@@ -655,7 +694,7 @@ void AppendTree(std::string& out, const RegKey& root) {
         if (HasOwnLines(child))
             AppendOwnLines(out, child, path);
         size_t childLength = path.size();
-        stack.push_back(Level{&child, child.subkeys.begin(), childLength});
+        stack.push_back(Level{OrderedSubkeys(child), 0, childLength});
     }
 }
 
