@@ -466,6 +466,12 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
             return ERROR_ACCESS_DENIED;
         if (key->isVolatile && !isVolatile)
             return ERROR_CHILD_MUST_BE_VOLATILE;
+        // No deeper than the system allows, so that the file stays one the loader accepts.
+        size_t depth = 1;
+        for (const RegKey* above = key; above->parent; above = above->parent)
+            ++depth;
+        if (depth > kMaxRegKeyDepth)
+            return ERROR_INVALID_PARAMETER;
         bool created = false;
         RegKey* child = key->AddSubkey(parts[i], RegNow(), created);
         child->isVolatile = isVolatile;

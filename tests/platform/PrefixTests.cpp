@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <climits>
 #include <cstdlib>
 
@@ -278,6 +279,57 @@ TEST(MachineNames, DefaultPrefixFollowsTheEnvironment) {
     setenv("HOME", home.c_str(), 1);
     if (had)
         setenv("VELTRIX_PREFIX", saved.c_str(), 1);
+}
+
+// Wine users name their prefix in WINEPREFIX; VELTRIX_PREFIX still comes first.
+TEST(MachineNames, WinePrefixIsTheDefaultAfterVeltrixPrefix) {
+    const char* veltrix = std::getenv("VELTRIX_PREFIX");
+    std::string savedVeltrix = veltrix ? veltrix : "";
+    const char* wine = std::getenv("WINEPREFIX");
+    std::string savedWine = wine ? wine : "";
+    setenv("WINEPREFIX", "/home/tester/.wine-games", 1);
+    setenv("VELTRIX_PREFIX", "/somewhere/else", 1);
+    EXPECT_EQ(host::DefaultPrefix(), "/somewhere/else");
+    unsetenv("VELTRIX_PREFIX");
+    EXPECT_EQ(host::DefaultPrefix(), "/home/tester/.wine-games");
+    if (veltrix)
+        setenv("VELTRIX_PREFIX", savedVeltrix.c_str(), 1);
+    if (wine)
+        setenv("WINEPREFIX", savedWine.c_str(), 1);
+    else
+        unsetenv("WINEPREFIX");
+}
+
+// A prefix whose D: is the user's own keeps it: the medium goes into the next free letter, and
+// the run leaves no drive, drive record or lock file behind.
+TEST_F(PrefixTest, TheMediumTakesAFreeLetterAndLeavesThePrefixsDrivesAsTheyWere) {
+    std::string prefix = m_root / "prefix";
+    TempDir data;
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    ASSERT_EQ(0, symlink(data.path().c_str(), (prefix + "/dosdevices/d:").c_str()));
+    std::string error;
+    ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
+    EXPECT_EQ(host::MediaDirWindows(), "E:\\");
+    EXPECT_EQ(GetDriveTypeA("E:\\"), static_cast<UINT>(DRIVE_CDROM));
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), data.path());
+    // A disk change moves the medium's drive, never the user's.
+    TempDir disk2;
+    EXPECT_TRUE(host::InsertMedium('E', disk2.path()));
+    host::StopMachine();
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), data.path());
+    struct stat info;
+    EXPECT_NE(0, lstat((prefix + "/dosdevices/e:").c_str(), &info));
+    EXPECT_FALSE(HostFileExists(prefix + "/veltrix-drives"));
+    EXPECT_FALSE(HostFileExists(prefix + "/veltrix.lock"));
+
+    // A D: that is the medium itself is used, and put back as it was after a disk change.
+    ASSERT_EQ(0, unlink((prefix + "/dosdevices/d:").c_str()));
+    ASSERT_EQ(0, symlink(m_media.path().c_str(), (prefix + "/dosdevices/d:").c_str()));
+    ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
+    EXPECT_EQ(host::MediaDirWindows(), "D:\\");
+    EXPECT_TRUE(host::InsertMedium('D', disk2.path()));
+    host::StopMachine();
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), m_media.path());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <host/Registry.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <random>
 #include <sys/resource.h>
@@ -225,6 +226,67 @@ TEST_F(RegistryFileTest, SoftwareOfA64BitPrefixIsSeenThroughWow6432Node) {
     EXPECT_TRUE(HasKey(system, "Software\\\\Classes\\\\Sample.Document"));
 }
 
+// On a 64-bit prefix laid out as Wine lays it out, the installer is a 32-bit program under
+// WOW64: its classes are the 32-bit ones and its System directory is syswow64 on disk. On a
+// 32-bit prefix with the same keys nothing is redirected.
+TEST_F(RegistryFileTest, A32BitProgramSeesThe32BitClassesAndSystemDirectoryOnlyOnA64BitPrefix) {
+    for (const std::string arch : {"win64", "win32"}) {
+        SCOPED_TRACE(arch);
+        if (host::MachineStarted())
+            Stop();
+        std::filesystem::remove_all(Prefix());
+        ASSERT_TRUE(
+            WriteHostFile(RegFile("system.reg"),
+                          "WINE REGISTRY Version 2\n"
+                          ";; All keys relative to \\\\Machine\n\n"
+                          "#arch=" +
+                              arch +
+                              "\n\n"
+                              "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID] 1600000000\n\n"
+                              "[Software\\\\Wow6432Node\\\\Classes] 1600000000\n#link\n" +
+                              LinkHex("\\REGISTRY\\Machine\\Software\\Classes\\Wow6432Node")));
+        Start();
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "Sample.Document", 0, nullptr,
+                                                 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        RegCloseKey(key);
+        HANDLE file = CreateFileA("C:\\WINDOWS\\SYSTEM32\\SAMPLE.DLL", GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        CloseHandle(file);
+        std::string system = ReadReg("system.reg");
+        std::string windows = Prefix() + "/drive_c/windows/";
+        bool wow64 = arch == "win64";
+        EXPECT_EQ(wow64, HasKey(system, "Software\\\\Classes\\\\Wow6432Node\\\\Sample.Document"));
+        EXPECT_EQ(!wow64, HasKey(system, "Software\\\\Classes\\\\Sample.Document"));
+        EXPECT_EQ(wow64, HostFileExists(windows + "syswow64/SAMPLE.DLL"));
+        EXPECT_EQ(!wow64, HostFileExists(windows + "system32/SAMPLE.DLL"));
+    }
+}
+
+// A key deeper than the system allows is refused, so that no file is written that the loader
+// would take for damaged.
+TEST_F(RegistryFileTest, KeysNestDeeperThan512LevelsNever) {
+    Start();
+    HKEY key = HKEY_CURRENT_USER;
+    LONG result = ERROR_SUCCESS;
+    int depth = 0;
+    while (result == ERROR_SUCCESS && depth < 600) {
+        HKEY child = nullptr;
+        result = RegCreateKeyExA(key, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+        if (result == ERROR_SUCCESS) {
+            ++depth;
+            key = child;
+        }
+    }
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, result);
+    EXPECT_EQ(512, depth);
+    Stop();
+    Start();
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "K\\K\\K", 0, KEY_READ, &key));
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryFileTest, AFullDiskLeavesTheOldFile) {
     Start();
     HKEY key = nullptr;
@@ -343,6 +405,8 @@ TEST_P(DamagedFileTest, IsReportedAndLeftAlone) {
                                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
     EXPECT_EQ(ERROR_BADDB, RegSetValueExA(HKEY_LOCAL_MACHINE, "x", 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>("x"), 2));
+    // Entries refused for a damaged file are entries lost.
+    EXPECT_TRUE(host::RegistryEntriesLost());
     // The other files are in order.
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Fine", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
@@ -354,6 +418,14 @@ TEST_P(DamagedFileTest, IsReportedAndLeftAlone) {
 }
 
 const char kHead[] = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
+
+// A key line levels deep, with a value.
+std::string DeepKey(int levels) {
+    std::string line = "[K";
+    for (int i = 1; i < levels; ++i)
+        line += "\\\\K";
+    return line + "] 1\n\"a\"=\"b\"\n";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Registry, DamagedFileTest,
@@ -368,7 +440,11 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"CutContinuation", std::string(kHead) + "[Software] 1\n\"a\"=hex:01,\\\n", 5},
         Damage{"Garbage", std::string(kHead) + "[Software] 1\nrandom words\n", 5},
         Damage{"ZeroByte", std::string(kHead) + "[Software] 1\n\"a\"=\"b\0\"\n", 5},
-        Damage{"EmptyKeyName", std::string(kHead) + "[Software\\\\\\\\X] 1\n", 4}),
+        Damage{"EmptyKeyName", std::string(kHead) + "[Software\\\\\\\\X] 1\n", 4},
+        // Deeper than the system allows: at 50,000 levels, saving or freeing the tree by
+        // recursion overflowed the stack.
+        Damage{"KeyDeeperThan512Levels", std::string(kHead) + "[Software] 1\n\n" + DeepKey(513), 6},
+        Damage{"Key50000LevelsDeep", std::string(kHead) + DeepKey(50000), 4}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST_F(RegistryFileTest, MangledFilesNeverCrashTheLoader) {
