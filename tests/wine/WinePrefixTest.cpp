@@ -78,7 +78,7 @@ std::string BootedPrefix(std::string& why) {
         why = s_why;
         return std::string();
     }
-    std::string version = RunShell("timeout 30 wine --version").output;
+    std::string version = RunShell("timeout 30 wine --version 2>/dev/null | tail -n 1").output;
     while (!version.empty() && (version.back() == '\n' || version.back() == '\r'))
         version.pop_back();
     for (char& c : version)
