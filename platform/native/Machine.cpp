@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -198,10 +199,72 @@ char ChooseMediaLetter(char wanted, const std::string& media) {
     return 0;
 }
 
+// What a signal that ends the run needs to put the medium's drive back, kept in fixed buffers
+// so that the handler only makes system calls that are safe there.
+struct DriveUndo {
+    volatile sig_atomic_t armed = 0;
+    bool existed = false;
+    char link[PATH_MAX] = {};
+    char temporary[PATH_MAX] = {};
+    char target[PATH_MAX] = {};
+};
+DriveUndo g_driveUndo;
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+bool g_handlersInstalled = false;
+
+void UndoDriveNow() {
+    if (!g_driveUndo.armed)
+        return;
+    g_driveUndo.armed = 0;
+    if (!g_driveUndo.existed) {
+        unlink(g_driveUndo.link);
+    } else {
+        unlink(g_driveUndo.temporary);
+        if (symlink(g_driveUndo.target, g_driveUndo.temporary) == 0)
+            rename(g_driveUndo.temporary, g_driveUndo.link);
+    }
+}
+
+void OnEndingSignal(int signal) {
+    UndoDriveNow();
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// A run ended by a signal still leaves the prefix's drives as they were. Only signals nobody
+// else handles are taken: a front end that handles them gives the prefix back through
+// StopMachine.
+void ArmDriveUndo(char letter) {
+    detail::Machine& machine = TheMachine();
+    std::string link = detail::LinkPathOf(letter);
+    std::string temporary = link + ".new";
+    if (link.size() >= PATH_MAX || temporary.size() >= PATH_MAX ||
+        machine.mediaLinkTarget.size() >= PATH_MAX)
+        return;
+    std::strcpy(g_driveUndo.link, link.c_str());
+    std::strcpy(g_driveUndo.temporary, temporary.c_str());
+    std::strcpy(g_driveUndo.target, machine.mediaLinkTarget.c_str());
+    g_driveUndo.existed = machine.mediaLinkExisted;
+    g_driveUndo.armed = 1;
+    if (g_handlersInstalled)
+        return;
+    for (size_t i = 0; i < 3; ++i) {
+        struct sigaction current {};
+        if (sigaction(kEndingSignals[i], nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = OnEndingSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(kEndingSignals[i], &action, nullptr);
+    }
+    g_handlersInstalled = true;
+}
+
 // Puts the medium's drive back as the prefix had it: removed when the run made it, else
 // pointing where it pointed (a disk change may have moved it).
 void RestoreMediaDrive() {
     detail::Machine& machine = TheMachine();
+    g_driveUndo.armed = 0;
     if (!machine.mediaLinkLetter)
         return;
     std::string link = detail::LinkPathOf(machine.mediaLinkLetter);
@@ -365,6 +428,7 @@ bool StartMachine(const MachineOptions& options, std::string& error) {
         return false;
     }
     machine.mediaLinkLetter = letter;
+    ArmDriveUndo(letter);
     detail::LoadDriveTypes();
     // The medium's drive type lives as long as the run: the prefix keeps its own records.
     detail::NoteDriveType(mediaDrive, options.mediaType);

@@ -9,9 +9,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <climits>
 #include <cstdlib>
@@ -279,6 +281,49 @@ TEST(MachineNames, DefaultPrefixFollowsTheEnvironment) {
     setenv("HOME", home.c_str(), 1);
     if (had)
         setenv("VELTRIX_PREFIX", saved.c_str(), 1);
+}
+
+// A run ended by a signal in the middle of a copy (its source a FIFO nobody writes) still takes
+// the medium's drive out of the prefix.
+TEST(PrefixRun, ASignalDuringTheRunStillGivesThePrefixItsDrivesBack) {
+    TempDir root;
+    std::string prefix = root / "prefix";
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_directories(root / "data");
+    ASSERT_EQ(0, symlink((root / "data").c_str(), (prefix + "/dosdevices/d:").c_str()));
+    ASSERT_TRUE(WriteHostFile(root / "media/INSTKIT.INF",
+                              "[Setup]\nInfRevision=1\nTargetOS=1000F\nCaption=S\n"
+                              "DefaultDstPath=APP\n[Files]\n1:A.TXT=,,0,3\n"));
+    ASSERT_EQ(0, mkfifo((root / "media/A.TXT").c_str(), 0644));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        std::string media = root / "media";
+        execl(VELTRIX_SETUP_EXE, VELTRIX_SETUP_EXE, "--ui", "headless", "--silent", "--media",
+              media.c_str(), "--prefix", prefix.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string medium = prefix + "/dosdevices/e:";
+    struct stat info;
+    for (int i = 0; i < 100 && lstat(medium.c_str(), &info) != 0; ++i)
+        usleep(100 * 1000);
+    EXPECT_EQ(0, lstat(medium.c_str(), &info)) << "the run did not map the medium";
+    usleep(300 * 1000); // into the copy, which waits on the FIFO
+    kill(child, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i)
+        usleep(100 * 1000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the run did not end on SIGTERM";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_NE(0, lstat(medium.c_str(), &info));
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), root / "data");
 }
 
 // Wine users name their prefix in WINEPREFIX; VELTRIX_PREFIX still comes first.
