@@ -471,9 +471,6 @@ const std::string& PrefixDir() {
     return TheMachine().prefix;
 }
 
-bool MachineIsWow64() {
-    return TheMachine().started && TheMachine().wow64;
-}
 
 std::string MediaDirWindows() {
     return std::string(1, TheMachine().options.mediaDrive) + ":\\";

@@ -87,9 +87,6 @@ std::string Utf8ToAnsi(const std::string& utf8);
 std::string HostPathOf(const std::string& windowsPath);
 // The prefix's host directory.
 const std::string& PrefixDir();
-// TRUE for a prefix of a 64-bit machine (its system.reg says #arch=win64): the installer then
-// runs as a 32-bit program under WOW64, and its System directory is syswow64 on disk.
-bool MachineIsWow64();
 // The directory of the Wine server that runs on the prefix directory, or empty when none does.
 std::string RunningWineServer(const std::string& prefix);
 
