@@ -39,6 +39,9 @@ void WriteRegistryEntries(CSetupScript& script) {
         auto* entry = static_cast<CRegistryEntry*>(script.m_registryList.GetNext(position));
         entry->WriteRegistryEntry();
     }
+    // The entries reach the disk together, in one write of each registry file, instead of one
+    // rewrite of a large file per key.
+    RegFlushKey(HKEY_LOCAL_MACHINE);
 }
 
 int CRegistryEntry::WriteRegistryEntry() {

@@ -1,6 +1,7 @@
 #include <host/Automation.h>
 #include <host/Frontend.h>
 #include <host/Machine.h>
+#include <registry/Registry.h>
 #include <host/Transcript.h>
 
 #include "user/WindowScene.h"
@@ -460,6 +461,8 @@ namespace {
     StopFrontend();
     std::fprintf(stderr, "veltrix-setup: unattended run stopped: %s\n", reason.c_str());
     std::fflush(stderr);
+    // The run did not finish: its registry entries, if any, are not kept.
+    DiscardRegistryChanges();
     StopMachine();
     std::fflush(stdout);
     std::_Exit(1);

@@ -43,7 +43,8 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
                "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an "
                "answers file that cannot be parsed; 66 a missing medium, disk or answers file; "
                "69 no terminal for the tui; 70 an ending without status of its own; 73 the "
-               "prefix or the transcript cannot be made or used.");
+               "prefix or the transcript cannot be made or used; 74 the registry entries "
+               "were not saved; 75 Wine runs on the prefix (nothing was changed).");
 
     std::string media = ".";
     std::string mediaType = "cdrom";
@@ -68,9 +69,13 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     app.add_option("--prefix", prefix,
-                   "The emulated machine (default: $VELTRIX_PREFIX, else "
+                   "The emulated machine (default: $VELTRIX_PREFIX, else $WINEPREFIX, else "
                    "~/.local/share/veltrix-setup/machine)")
         ->type_name("DIR");
+    app.add_option("--wine-wait", options.machine.wineServerWaitSeconds,
+                   "When Wine runs on the prefix, wait up to SECONDS for it to end (default 0: "
+                   "refuse at once with status 75)")
+        ->type_name("SECONDS");
     app.add_option("--os", os, "win95, nt31, nt35, nt351 or nt4 (default nt4)")->type_name("NAME");
     app.add_option("--pc", pc, "pcat (default) or pc98")->type_name("NAME");
     app.add_option("--lang", lang,
@@ -132,7 +137,7 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     }
     options.machine.prefix = prefix.empty() ? DefaultPrefix() : prefix;
     if (options.machine.prefix.empty()) {
-        message = "no prefix: give --prefix, or set VELTRIX_PREFIX or HOME";
+        message = "no prefix: give --prefix, or set VELTRIX_PREFIX, WINEPREFIX or HOME";
         return ParseOutcome::Error;
     }
     if (!ParseOsKind(os, options.machine.os)) {

@@ -47,6 +47,8 @@ enum HostExitStatus {
     kExitUnavailable = 69,  // the front end cannot run (tui without a terminal)
     kExitInternal = 70,     // the program ended in a way that has no status of its own
     kExitCannotCreate = 73, // the prefix or the transcript file cannot be made or used
+    kExitRegistryLost = 74, // the run's registry entries could not be saved
+    kExitWineRunning = 75,  // Wine runs on the prefix: nothing was changed, try again later
 };
 
 } // namespace host

@@ -52,7 +52,8 @@ bool SaveDriveTypes() {
         out << "# Drive types of the letters in dosdevices (unknown, norootdir, removable, "
                "fixed, remote, cdrom, ramdisk)\n";
         for (const auto& [letter, type] : machine.driveTypes)
-            out << static_cast<char>(std::tolower(letter)) << ": " << kTypeNames[type] << "\n";
+            if (letter != machine.mediaLinkLetter)
+                out << static_cast<char>(std::tolower(letter)) << ": " << kTypeNames[type] << "\n";
         if (!out.flush())
             return false;
     }
@@ -185,6 +186,12 @@ bool RecordDriveType(char letter, unsigned type) {
         return false;
     TheMachine().driveTypes[letter] = type;
     return SaveDriveTypes();
+}
+
+void NoteDriveType(char letter, unsigned type) {
+    letter = NormalLetter(letter);
+    if (letter && letter != 'C' && type <= DRIVE_RAMDISK)
+        TheMachine().driveTypes[letter] = type;
 }
 
 bool PointDriveLink(char letter, const std::string& target, std::string& error) {

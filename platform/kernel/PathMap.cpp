@@ -484,6 +484,13 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     result = HostPath();
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
+    // A 32-bit program on a 64-bit machine finds its System directory in syswow64.
+    if (TheMachine().wow64 && path.drive == 'C' && path.parts.size() >= 2 &&
+        SameName(path.parts[0], "WINDOWS") && SameName(path.parts[1], "SYSTEM32")) {
+        WindowsPath redirected = path;
+        redirected.parts[1] = "syswow64";
+        return MapToHost(redirected, result);
+    }
     struct stat currentInfo;
     std::string current;
     size_t start = 0;

@@ -1,5 +1,5 @@
 // LZCopy: expansion through libmspack's SZDD decompressor, plain copies through the kernel.
-#include "FilesHandles.h"
+#include "kernel/FilesHandles.h"
 #include "LzFiles.h"
 
 #include <mspack.h>

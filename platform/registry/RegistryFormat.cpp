@@ -1,6 +1,9 @@
 #include "RegistryFormat.h"
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 namespace host::detail {
 
@@ -39,6 +42,7 @@ class LineReader {
         size_t end = m_text.find('\n', m_pos);
         if (end == std::string::npos)
             end = m_text.size();
+        m_lineStart = m_pos;
         line.assign(m_text, m_pos, end - m_pos);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -47,10 +51,14 @@ class LineReader {
         return true;
     }
     int Number() const { return m_number; }
+    // Where the line that Next gave last begins, and where the line after it begins.
+    size_t LineStart() const { return m_lineStart; }
+    size_t Position() const { return m_pos; }
 
   private:
     const std::string& m_text;
     size_t m_pos = 0;
+    size_t m_lineStart = 0;
     int m_number = 0;
 };
 
@@ -185,10 +193,16 @@ std::vector<BYTE> StringData(const RegName& text) {
 class Parser {
   public:
     Parser(const std::string& text, RegKey& root, RegFileHeader& header)
-        : m_reader(text), m_root(root), m_header(header) {}
+        : m_text(text), m_reader(text), m_root(root), m_header(header) {}
 
     bool Run(int& errorLine, std::string& reason) {
         bool ok = ParseAll();
+        if (ok) {
+            CloseBlock(m_reader.Position());
+            // A key written twice in the file is written back once, from memory.
+            for (RegKey* key : m_repeated)
+                key->fileText.clear();
+        }
         if (!ok) {
             errorLine = m_reader.Number() ? m_reader.Number() : 1;
             reason = m_reason;
@@ -210,6 +224,7 @@ class Parser {
             line.pop_back();
         if (line != kHeaderLine)
             return Fail("it does not begin with \"WINE REGISTRY Version 2\"");
+        m_blockEnd = m_reader.Position();
         while (m_reader.Next(line)) {
             if (line.find('\0') != std::string::npos)
                 return Fail("a zero byte in the text");
@@ -220,6 +235,8 @@ class Parser {
                 continue;
             char c = line[pos];
             bool ok = true;
+            if (c == '[')
+                CloseBlock(m_reader.LineStart());
             if (c == ';')
                 ok = ParseComment(line, pos);
             else if (c == '#')
@@ -232,8 +249,31 @@ class Parser {
                 ok = Fail("a line that is neither key, value, option nor comment");
             if (!ok)
                 return false;
+            m_blockEnd = m_reader.Position();
         }
         return true;
+    }
+
+    // The text from m_blockStart to end, ending in a line feed.
+    std::string TextUpTo(size_t end) const {
+        std::string text = m_text.substr(m_blockStart, end - m_blockStart);
+        if (!text.empty() && text.back() != '\n')
+            text += '\n';
+        return text;
+    }
+
+    // Ends the lines of the key read last (or the header) where the next key's line begins.
+    void CloseBlock(size_t nextStart) {
+        if (!m_key) {
+            if (m_header.fileText.empty())
+                m_header.fileText = TextUpTo(m_blockEnd);
+        } else if (!m_seen.insert(m_key).second) {
+            m_repeated.push_back(m_key);
+        } else {
+            m_key->fileText = TextUpTo(m_blockEnd);
+        }
+        m_blockStart = nextStart;
+        m_blockEnd = nextStart;
     }
 
     bool ParseComment(const std::string& line, size_t pos) {
@@ -275,7 +315,10 @@ class Parser {
             return Fail("a key name without its closing bracket");
         RegKey* key = &m_root;
         size_t start = 0;
+        size_t depth = 0;
         while (!path.empty() && start <= path.size()) {
+            if (++depth > kMaxRegKeyDepth)
+                return Fail("a key nested deeper than 512 levels");
             size_t end = path.find(u'\\', start);
             if (end == RegName::npos)
                 end = path.size();
@@ -405,11 +448,16 @@ class Parser {
         return true;
     }
 
+    const std::string& m_text;
     LineReader m_reader;
     RegKey& m_root;
     RegFileHeader& m_header;
     RegKey* m_key = nullptr;
     std::string m_reason;
+    size_t m_blockStart = 0; // where the lines of the key read last (or the header) begin
+    size_t m_blockEnd = 0;   // and where its last line that is not blank ends
+    std::unordered_set<RegKey*> m_seen;
+    std::vector<RegKey*> m_repeated;
 };
 
 const char kHexDigits[] = "0123456789abcdef";
@@ -546,6 +594,11 @@ void AppendValue(std::string& out, const RegValue& value) {
 
 // The key's line with its time stamp, its class, link mark and values.
 void AppendOwnLines(std::string& out, const RegKey& key, const std::string& path) {
+    if (!key.fileText.empty()) {
+        out += '\n';
+        out += key.fileText;
+        return;
+    }
     out += "\n[";
     out += path;
     out += "] ";
@@ -567,20 +620,81 @@ void AppendOwnLines(std::string& out, const RegKey& key, const std::string& path
         AppendValue(out, value);
 }
 
-// Writes key and the keys below it; path is the key's escaped path in the file's form.
-void AppendKey(std::string& out, const RegKey& key, const std::string& path) {
-    if (key.isVolatile)
-        return;
-    if (!key.values.empty() || key.subkeys.empty() || key.hasClass || key.isLink) {
-        AppendOwnLines(out, key, path);
+bool HasOwnLines(const RegKey& key) {
+    return !key.fileText.empty() || !key.values.empty() || key.subkeys.empty() || key.hasClass ||
+           key.isLink;
+}
+
+// Wine orders subkeys by their lower-case names, so that "_A" comes before "B"; the keys in
+// memory are ordered by their upper-case form. Writing in Wine's order keeps a file that Wine
+// wrote in the order it had.
+bool WineNameOrder(const RegName& a, const RegName& b) {
+    auto lower = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    };
+    size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        char16_t x = lower(a[i]);
+        char16_t y = lower(b[i]);
+        if (x != y)
+            return x < y;
     }
-    std::string childPath;
+    return a.size() < b.size();
+}
+
+// The subkeys of key in the order Wine writes them.
+std::vector<const RegKey*> OrderedSubkeys(const RegKey& key) {
+    std::vector<std::pair<const RegName*, const RegKey*>> entries;
+    entries.reserve(key.subkeys.size());
+    bool sorted = true;
     for (const auto& entry : key.subkeys) {
-        childPath = path;
-        if (!childPath.empty())
-            childPath += "\\\\";
-        AppendEscaped(childPath, entry.second->name.data(), entry.second->name.size(), "[]");
-        AppendKey(out, *entry.second, childPath);
+        if (!entries.empty() && WineNameOrder(entry.first, *entries.back().first))
+            sorted = false;
+        entries.emplace_back(&entry.first, entry.second.get());
+    }
+    if (!sorted)
+        std::stable_sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) {
+            return WineNameOrder(*x.first, *y.first);
+        });
+    std::vector<const RegKey*> ordered;
+    ordered.reserve(entries.size());
+    for (const auto& entry : entries)
+        ordered.push_back(entry.second);
+    return ordered;
+}
+
+// Writes root and the keys below it, depth first in name order. The walk keeps its own stack,
+// so that a deep tree costs memory, not the program's stack.
+void AppendTree(std::string& out, const RegKey& root) {
+    struct Level {
+        std::vector<const RegKey*> subkeys;
+        size_t next;
+        size_t pathLength; // of the key's own path, before a child's name is added
+    };
+    std::string path;
+    std::vector<Level> stack;
+    if (root.isVolatile)
+        return;
+    if (HasOwnLines(root))
+        AppendOwnLines(out, root, path);
+    stack.push_back(Level{OrderedSubkeys(root), 0, 0});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.subkeys.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const RegKey& child = *level.subkeys[level.next++];
+        if (child.isVolatile)
+            continue;
+        path.resize(level.pathLength);
+        if (!path.empty())
+            path += "\\\\";
+        AppendEscaped(path, child.name.data(), child.name.size(), "[]");
+        if (HasOwnLines(child))
+            AppendOwnLines(out, child, path);
+        size_t childLength = path.size();
+        stack.push_back(Level{OrderedSubkeys(child), 0, childLength});
     }
 }
 
@@ -594,15 +708,19 @@ bool ParseRegistryFile(const std::string& text, RegKey& root, RegFileHeader& hea
 
 std::string FormatRegistryFile(const RegKey& root, const RegFileHeader& header) {
     std::string out;
-    out += kHeaderLine;
-    out += '\n';
-    out += kRelativePrefix;
-    out += header.relativeTo;
-    out += "\n\n#arch=";
-    out += header.arch.empty() ? "win32" : header.arch;
-    out += '\n';
     out.reserve(1 << 20);
-    AppendKey(out, root, std::string());
+    if (!header.fileText.empty()) {
+        out += header.fileText;
+    } else {
+        out += kHeaderLine;
+        out += '\n';
+        out += kRelativePrefix;
+        out += header.relativeTo;
+        out += "\n\n#arch=";
+        out += header.arch.empty() ? "win32" : header.arch;
+        out += '\n';
+    }
+    AppendTree(out, root);
     return out;
 }
 

@@ -156,12 +156,21 @@ void RegHive::Load() {
     }
     // The header keeps the root path we write; what the file had for its machine kind stays.
     m_header.arch = header.arch.empty() ? "win32" : header.arch;
+    m_header.fileText = std::move(header.fileText);
 }
 
 bool RegHive::Save() {
     if (m_bDamaged || !m_bDirty)
         return !m_bDamaged;
     std::string error;
+    // A file the user made read-only is kept as one, even where the directory would let a
+    // new file take its place (and even for the superuser, whom the mode does not stop).
+    struct stat info {};
+    if (::stat(m_hostPath.c_str(), &info) == 0 && (info.st_mode & 0222) == 0) {
+        std::fprintf(stderr, "The registry file %s could not be written (%s); it is unchanged.\n",
+                     m_hostPath.c_str(), std::strerror(EACCES));
+        return false;
+    }
     if (!ReplaceFileAtomically(m_hostPath, FormatRegistryFile(*m_root, m_header), error)) {
         std::fprintf(stderr, "The registry file %s could not be written (%s); it is unchanged.\n",
                      m_hostPath.c_str(), error.c_str());

@@ -27,7 +27,6 @@ constexpr uintptr_t kUsers = 0x80000003u;
 struct Handle {
     std::shared_ptr<RegKey> key;
     REGSAM access = 0;
-    bool changed = false; // something was changed through this handle
 };
 
 struct State {
@@ -39,6 +38,9 @@ struct State {
     std::unique_ptr<RegHive> userDefault;
     std::shared_ptr<RegKey> users; // HKEY_USERS: the two user hives side by side
     std::map<uintptr_t, Handle> handles;
+    // A change was refused because its file is damaged, or a file could not be written: what
+    // the run wrote to the registry is not all on disk.
+    bool entriesLost = false;
 };
 
 std::unique_ptr<State> g_state;
@@ -244,7 +246,16 @@ bool SaveAll(State& state) {
         if (hive->IsDirty() && !hive->IsDamaged())
             ok = hive->Save() && ok;
     }
+    if (!ok)
+        state.entriesLost = true;
     return ok;
+}
+
+// A change that could not be made because its file is damaged is a registry entry lost.
+LONG NoteRefusal(State* state, LONG error) {
+    if (state && error == ERROR_BADDB)
+        state->entriesLost = true;
+    return error;
 }
 
 std::unique_ptr<State> LoadState(const std::string& prefix) {
@@ -283,6 +294,8 @@ std::unique_ptr<State> LoadState(const std::string& prefix) {
     if (state->userDefault->IsNew())
         AddUserKeys(*state, *state->userDefault);
     SaveAll(*state);
+    // Making the prefix's files is not a change of the run's own.
+    state->entriesLost = false;
     return state;
 }
 
@@ -334,7 +347,14 @@ LONG Resolve(State& state, HKEY hkey, Handle*& handle, RegKey*& key, REGSAM& acc
     case kClassesRoot: {
         std::vector<RegName> parts;
         SplitPath(kClassesPath, parts);
-        return Walk(state, state.system->Root().get(), parts, true, false, 0, key);
+        LONG error = Walk(state, state.system->Root().get(), parts, true, false, 0, key);
+        // A 32-bit program on a 64-bit machine sees the classes of its own kind.
+        RegKey* node =
+            error == ERROR_SUCCESS && state.wow64 ? key->FindSubkey(u"Wow6432Node") : nullptr;
+        if (!node)
+            return error;
+        key = node;
+        return FollowToUsable(state, key, 0);
     }
     default: {
         auto it = state.handles.find(value);
@@ -352,22 +372,16 @@ LONG Resolve(State& state, HKEY hkey, Handle*& handle, RegKey*& key, REGSAM& acc
 HKEY NewHandle(State& state, RegKey* key, REGSAM access) {
     uintptr_t value = g_nextHandle;
     g_nextHandle += 4;
-    state.handles[value] = Handle{key->shared_from_this(), access, false};
+    state.handles[value] = Handle{key->shared_from_this(), access};
     return reinterpret_cast<HKEY>(value);
 }
 
-bool SaveAll(State& state);
-
-// Records a change. A change made through a predefined root reaches the file at once, since
-// nobody closes those handles.
-void NoteChange(State& state, RegKey* key, Handle* handle) {
+// Records a change. The files are written when the registry is flushed or the machine stops,
+// not at every change: a run's entries reach the disk together, in one write per file.
+void NoteChange(RegKey* key) {
     key->Touch(RegNow());
     if (key->hive)
         key->hive->MarkDirty();
-    if (handle)
-        handle->changed = true;
-    else
-        SaveAll(state);
 }
 
 // What a call on an open key works with: the registry of the running machine, the handle
@@ -409,14 +423,18 @@ LONG FindSubkeyPath(State& state, RegKey* base, const RegName& subKey, bool foll
 } // namespace
 
 LONG OpenKey(HKEY hkey, const RegName& subKey, DWORD options, REGSAM access, HKEY& result) {
+    RegKey* key = nullptr;
     OpenedKey base;
     LONG error = ResolveOpened(hkey, ERROR_CANTOPEN, base);
-    if (error != ERROR_SUCCESS)
+    if (error == ERROR_SUCCESS)
+        error =
+            FindSubkeyPath(*base.state, base.key, subKey, !(options & REG_OPTION_OPEN_LINK), key);
+    if (error != ERROR_SUCCESS) {
+        // Opening to write into a damaged file is where a registry entry is lost.
+        if (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE))
+            NoteRefusal(base.state, error);
         return error;
-    RegKey* key = nullptr;
-    error = FindSubkeyPath(*base.state, base.key, subKey, !(options & REG_OPTION_OPEN_LINK), key);
-    if (error != ERROR_SUCCESS)
-        return error;
+    }
     result = NewHandle(*base.state, key, GrantedAccess(*base.state, access));
     return ERROR_SUCCESS;
 }
@@ -426,7 +444,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
     OpenedKey base;
     LONG error = ResolveOpened(hkey, ERROR_CANTOPEN, base);
     if (error != ERROR_SUCCESS)
-        return error;
+        return NoteRefusal(base.state, error);
     State* state = base.state;
     RegKey* key = base.key;
     std::vector<RegName> parts;
@@ -438,7 +456,7 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
     for (size_t i = 0; i < parts.size(); ++i) {
         error = FollowToUsable(*state, key, 0);
         if (error != ERROR_SUCCESS)
-            return error;
+            return NoteRefusal(state, error);
         if (RegKey* existing = key->FindSubkey(parts[i])) {
             key = Wow64View(*state, key, existing);
             continue;
@@ -448,6 +466,12 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
             return ERROR_ACCESS_DENIED;
         if (key->isVolatile && !isVolatile)
             return ERROR_CHILD_MUST_BE_VOLATILE;
+        // No deeper than the system allows, so that the file stays one the loader accepts.
+        size_t depth = 1;
+        for (const RegKey* above = key; above->parent; above = above->parent)
+            ++depth;
+        if (depth > kMaxRegKeyDepth)
+            return ERROR_INVALID_PARAMETER;
         bool created = false;
         RegKey* child = key->AddSubkey(parts[i], RegNow(), created);
         child->isVolatile = isVolatile;
@@ -461,13 +485,11 @@ LONG CreateKey(HKEY hkey, const RegName& subKey, const RegName& className, DWORD
         disposition = REG_CREATED_NEW_KEY;
     }
     if (disposition == REG_CREATED_NEW_KEY)
-        NoteChange(*state, key, base.handle);
+        NoteChange(key);
     error = FollowToUsable(*state, key, 0);
     if (error != ERROR_SUCCESS)
         return error;
     result = NewHandle(*state, key, GrantedAccess(*state, access));
-    if (disposition == REG_CREATED_NEW_KEY)
-        state->handles[reinterpret_cast<uintptr_t>(result)].changed = true;
     return ERROR_SUCCESS;
 }
 
@@ -475,41 +497,38 @@ LONG CloseKey(HKEY hkey) {
     State* state = CurrentState();
     if (!state)
         return ERROR_INVALID_HANDLE;
+    // What was changed through the handle reaches the file when the registry is flushed.
     auto value = reinterpret_cast<uintptr_t>(hkey);
-    bool changed = false;
-    if (value >= kClassesRoot && value <= kUsers) {
-        changed = true;
-    } else {
-        auto it = state->handles.find(value);
-        if (it == state->handles.end())
-            return ERROR_INVALID_HANDLE;
-        changed = it->second.changed;
-        state->handles.erase(it);
-    }
-    if (changed && !SaveAll(*state))
-        return ERROR_CANTWRITE;
+    if (value >= kClassesRoot && value <= kUsers)
+        return ERROR_SUCCESS;
+    auto it = state->handles.find(value);
+    if (it == state->handles.end())
+        return ERROR_INVALID_HANDLE;
+    state->handles.erase(it);
     return ERROR_SUCCESS;
 }
 
 LONG FlushKey(HKEY hkey) {
     OpenedKey opened;
     LONG error = ResolveOpened(hkey, ERROR_INVALID_HANDLE, opened);
-    if (error != ERROR_SUCCESS)
+    // A damaged file under the key does not keep the other files from being written.
+    if (error != ERROR_SUCCESS && error != ERROR_BADDB)
         return error;
-    return SaveAll(*opened.state) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    bool saved = SaveAll(*opened.state);
+    return error != ERROR_SUCCESS ? error : saved ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 LONG SetValue(HKEY hkey, const RegName& name, DWORD type, std::vector<BYTE> data) {
     OpenedKey opened;
     LONG error = ResolveForAccess(hkey, KEY_SET_VALUE, opened);
     if (error != ERROR_SUCCESS)
-        return error;
+        return NoteRefusal(opened.state, error);
     if (!opened.key->hive)
         return ERROR_ACCESS_DENIED; // a key of no file could not keep the change
     if (name.size() > kMaxRegValueNameLength)
         return ERROR_INVALID_PARAMETER;
     opened.key->SetValue(name, type, std::move(data));
-    NoteChange(*opened.state, opened.key, opened.handle);
+    NoteChange(opened.key);
     return ERROR_SUCCESS;
 }
 
@@ -556,12 +575,12 @@ LONG DeleteValue(HKEY hkey, const RegName& name) {
     OpenedKey opened;
     LONG error = ResolveForAccess(hkey, KEY_SET_VALUE, opened);
     if (error != ERROR_SUCCESS)
-        return error;
+        return NoteRefusal(opened.state, error);
     if (!opened.key->hive)
         return ERROR_ACCESS_DENIED; // a key of no file could not keep the change
     if (!opened.key->DeleteValue(name))
         return ERROR_FILE_NOT_FOUND;
-    NoteChange(*opened.state, opened.key, opened.handle);
+    NoteChange(opened.key);
     return ERROR_SUCCESS;
 }
 
@@ -573,7 +592,7 @@ LONG DeleteKey(HKEY hkey, const RegName& subKey) {
     RegKey* key = nullptr;
     error = FindSubkeyPath(*base.state, base.key, subKey, false, key);
     if (error != ERROR_SUCCESS)
-        return error;
+        return NoteRefusal(base.state, error);
     RegKey* parent = key->parent;
     if (!parent || !key->hive)
         return ERROR_ACCESS_DENIED; // the root of a file
@@ -583,7 +602,7 @@ LONG DeleteKey(HKEY hkey, const RegName& subKey) {
     std::shared_ptr<RegKey> keep = key->shared_from_this();
     parent->subkeys.erase(FoldRegName(key->name));
     keep->MarkDeleted();
-    NoteChange(*base.state, parent, base.handle);
+    NoteChange(parent);
     return ERROR_SUCCESS;
 }
 
@@ -600,6 +619,16 @@ bool FlushRegistry() {
     if (!g_state || !host::MachineStarted())
         return true;
     return SaveAll(*g_state);
+}
+
+bool RegistryEntriesLost() {
+    using namespace detail::registry;
+    return g_state && host::MachineStarted() && g_state->entriesLost;
+}
+
+void DiscardRegistryChanges() {
+    using namespace detail::registry;
+    g_state.reset();
 }
 
 void UnloadRegistry() {

@@ -68,12 +68,31 @@ RegKey* RegKey::AddSubkey(const RegName& subName, uint64_t now, bool& created) {
     key->isVolatile = isVolatile;
     RegKey* raw = key.get();
     subkeys.emplace(std::move(folded), std::move(key));
-    Touch(now);
+    if (now)
+        Touch(now);
     created = true;
     return raw;
 }
 
+RegKey::~RegKey() {
+    std::vector<std::shared_ptr<RegKey>> pending;
+    for (auto& entry : subkeys)
+        pending.push_back(std::move(entry.second));
+    subkeys.clear();
+    while (!pending.empty()) {
+        std::shared_ptr<RegKey> key = std::move(pending.back());
+        pending.pop_back();
+        // A key that an open handle still holds keeps its subtree.
+        if (key.use_count() != 1)
+            continue;
+        for (auto& entry : key->subkeys)
+            pending.push_back(std::move(entry.second));
+        key->subkeys.clear();
+    }
+}
+
 void RegKey::SetValue(const RegName& valueName, DWORD type, std::vector<BYTE> data) {
+    fileText.clear();
     if (RegValue* existing = FindValue(valueName)) {
         existing->type = type;
         existing->data = std::move(data);
@@ -87,6 +106,7 @@ bool RegKey::DeleteValue(const RegName& valueName) {
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (FoldRegName(it->name) == folded) {
             values.erase(it);
+            fileText.clear();
             return true;
         }
     }
@@ -94,9 +114,14 @@ bool RegKey::DeleteValue(const RegName& valueName) {
 }
 
 void RegKey::MarkDeleted() {
-    deleted = true;
-    for (auto& entry : subkeys)
-        entry.second->MarkDeleted();
+    std::vector<RegKey*> pending{this};
+    while (!pending.empty()) {
+        RegKey* key = pending.back();
+        pending.pop_back();
+        key->deleted = true;
+        for (auto& entry : key->subkeys)
+            pending.push_back(entry.second.get());
+    }
 }
 
 uint64_t RegNow() {

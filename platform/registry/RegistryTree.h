@@ -38,12 +38,25 @@ struct RegKey : std::enable_shared_from_this<RegKey> {
     bool isLink = false;     // a symbolic link: its SymbolicLinkValue names the target
     bool isVolatile = false; // lives until the machine stops, never written to a file
     bool deleted = false;    // handles still open on it see ERROR_KEY_DELETED
+    // The key's own lines as its file held them, written back as they were while the key is
+    // unchanged, so that what a run did not touch keeps every byte; empty once it changed.
+    std::string fileText;
+
+    RegKey() = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    // Frees the keys below without recursing, however deep the tree.
+    ~RegKey();
 
     // Sets the time stamp of a change.
-    void Touch(uint64_t now) { modified = now; }
+    void Touch(uint64_t now) {
+        modified = now;
+        fileText.clear();
+    }
     RegKey* FindSubkey(const RegName& name) const;
     RegValue* FindValue(const RegName& name);
-    // Adds a subkey of that name, or returns the existing one.
+    // Adds a subkey of that name, or returns the existing one. now 0: the key is being read
+    // from its file, and no time stamp changes.
     RegKey* AddSubkey(const RegName& name, uint64_t now, bool& created);
     void SetValue(const RegName& name, DWORD type, std::vector<BYTE> data);
     bool DeleteValue(const RegName& name);
@@ -57,5 +70,7 @@ uint64_t RegNow();
 // The longest key name component and value name the registry accepts.
 constexpr size_t kMaxRegKeyNameLength = 255;
 constexpr size_t kMaxRegValueNameLength = 16383;
+// The deepest a key may lie below its root, as Windows limits it.
+constexpr size_t kMaxRegKeyDepth = 512;
 
 } // namespace host::detail

@@ -100,7 +100,7 @@ TEST_F(AutomationRunTest, ASilentRunAcceptsEveryPageAndSaysWhatItDid) {
     // The finish page without restart: its exit button has the focus and ends the run.
     EXPECT_GE(FindLine(lines, "action: press 2 (", create), 0) << run.out;
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "end: status 0 (finished)");
+    EXPECT_EQ(lines.back(), "end: status 0 (finished), prefix " + std::string(m_dir / "machine"));
     EXPECT_EQ(run.err, "");
 }
 
@@ -228,7 +228,8 @@ TEST_F(AutomationRunTest, CancellingLeadsToTheAbortPageAndStatusOne) {
                                   "* press default\n");
     RunResult run = Setup({"--answers", answers});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_EQ(Lines(run.out).back(), "end: status 1 (abandoned)");
+    EXPECT_EQ(Lines(run.out).back(),
+              "end: status 1 (abandoned), prefix " + std::string(m_dir / "machine"));
     EXPECT_FALSE(HostFileExists(m_dir / "machine/drive_c/APP/A.TXT"));
 }
 
@@ -265,7 +266,10 @@ TEST_F(AutomationRunTest, TheTranscriptCanGoToAFile) {
     EXPECT_EQ(run.out, "");
     std::string text = ReadHostFile(transcript);
     EXPECT_EQ(text.rfind("page: Test Setup | ", 0), 0u) << text;
-    EXPECT_NE(text.find("end: status 0 (finished)\n"), std::string::npos) << text;
+    EXPECT_NE(
+        text.find("end: status 0 (finished), prefix " + std::string(m_dir / "machine") + "\n"),
+        std::string::npos)
+        << text;
 }
 
 } // namespace

@@ -9,9 +9,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <climits>
 #include <cstdlib>
 
@@ -178,8 +181,9 @@ TEST_F(PrefixTest, APrefixInUseIsWaitedForThenRefused) {
     ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
     host::StopMachine();
 
-    // Another run holds the lock.
-    int fd = open((m_root / "prefix/veltrix.lock").c_str(), O_RDWR);
+    // Another run holds the lock, which lives on the prefix directory, not in a file in it.
+    EXPECT_FALSE(HostFileExists(m_root / "prefix/veltrix.lock"));
+    int fd = open((m_root / "prefix").c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     host::MachineOptions options = Options();
@@ -194,7 +198,7 @@ TEST_F(PrefixTest, APrefixInUseIsWaitedForThenRefused) {
     close(fd); // the other run ends
     EXPECT_TRUE(host::StartMachine(options, error)) << error;
     // While this machine runs, the lock is taken.
-    fd = open((m_root / "prefix/veltrix.lock").c_str(), O_RDWR);
+    fd = open((m_root / "prefix").c_str(), O_RDONLY | O_DIRECTORY);
     EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0);
     host::StopMachine();
     EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
@@ -277,6 +281,100 @@ TEST(MachineNames, DefaultPrefixFollowsTheEnvironment) {
     setenv("HOME", home.c_str(), 1);
     if (had)
         setenv("VELTRIX_PREFIX", saved.c_str(), 1);
+}
+
+// A run ended by a signal in the middle of a copy (its source a FIFO nobody writes) still takes
+// the medium's drive out of the prefix.
+TEST(PrefixRun, ASignalDuringTheRunStillGivesThePrefixItsDrivesBack) {
+    TempDir root;
+    std::string prefix = root / "prefix";
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    std::filesystem::create_directories(root / "data");
+    ASSERT_EQ(0, symlink((root / "data").c_str(), (prefix + "/dosdevices/d:").c_str()));
+    ASSERT_TRUE(WriteHostFile(root / "media/INSTKIT.INF",
+                              "[Setup]\nInfRevision=1\nTargetOS=1000F\nCaption=S\n"
+                              "DefaultDstPath=APP\n[Files]\n1:A.TXT=,,0,3\n"));
+    ASSERT_EQ(0, mkfifo((root / "media/A.TXT").c_str(), 0644));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        std::string media = root / "media";
+        execl(VELTRIX_SETUP_EXE, VELTRIX_SETUP_EXE, "--ui", "headless", "--silent", "--media",
+              media.c_str(), "--prefix", prefix.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string medium = prefix + "/dosdevices/e:";
+    struct stat info;
+    for (int i = 0; i < 100 && lstat(medium.c_str(), &info) != 0; ++i)
+        usleep(100 * 1000);
+    EXPECT_EQ(0, lstat(medium.c_str(), &info)) << "the run did not map the medium";
+    usleep(300 * 1000); // into the copy, which waits on the FIFO
+    kill(child, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i)
+        usleep(100 * 1000);
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the run did not end on SIGTERM";
+    }
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_NE(0, lstat(medium.c_str(), &info));
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), root / "data");
+}
+
+// Wine users name their prefix in WINEPREFIX; VELTRIX_PREFIX still comes first.
+TEST(MachineNames, WinePrefixIsTheDefaultAfterVeltrixPrefix) {
+    const char* veltrix = std::getenv("VELTRIX_PREFIX");
+    std::string savedVeltrix = veltrix ? veltrix : "";
+    const char* wine = std::getenv("WINEPREFIX");
+    std::string savedWine = wine ? wine : "";
+    setenv("WINEPREFIX", "/home/tester/.wine-games", 1);
+    setenv("VELTRIX_PREFIX", "/somewhere/else", 1);
+    EXPECT_EQ(host::DefaultPrefix(), "/somewhere/else");
+    unsetenv("VELTRIX_PREFIX");
+    EXPECT_EQ(host::DefaultPrefix(), "/home/tester/.wine-games");
+    if (veltrix)
+        setenv("VELTRIX_PREFIX", savedVeltrix.c_str(), 1);
+    if (wine)
+        setenv("WINEPREFIX", savedWine.c_str(), 1);
+    else
+        unsetenv("WINEPREFIX");
+}
+
+// A prefix whose D: is the user's own keeps it: the medium goes into the next free letter, and
+// the run leaves no drive, drive record or lock file behind.
+TEST_F(PrefixTest, TheMediumTakesAFreeLetterAndLeavesThePrefixsDrivesAsTheyWere) {
+    std::string prefix = m_root / "prefix";
+    TempDir data;
+    std::filesystem::create_directories(prefix + "/dosdevices");
+    ASSERT_EQ(0, symlink(data.path().c_str(), (prefix + "/dosdevices/d:").c_str()));
+    std::string error;
+    ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
+    EXPECT_EQ(host::MediaDirWindows(), "E:\\");
+    EXPECT_EQ(GetDriveTypeA("E:\\"), static_cast<UINT>(DRIVE_CDROM));
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), data.path());
+    // A disk change moves the medium's drive, never the user's.
+    TempDir disk2;
+    EXPECT_TRUE(host::InsertMedium('E', disk2.path()));
+    host::StopMachine();
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), data.path());
+    struct stat info;
+    EXPECT_NE(0, lstat((prefix + "/dosdevices/e:").c_str(), &info));
+    EXPECT_FALSE(HostFileExists(prefix + "/veltrix-drives"));
+    EXPECT_FALSE(HostFileExists(prefix + "/veltrix.lock"));
+
+    // A D: that is the medium itself is used, and put back as it was after a disk change.
+    ASSERT_EQ(0, unlink((prefix + "/dosdevices/d:").c_str()));
+    ASSERT_EQ(0, symlink(m_media.path().c_str(), (prefix + "/dosdevices/d:").c_str()));
+    ASSERT_TRUE(host::StartMachine(Options(), error)) << error;
+    EXPECT_EQ(host::MediaDirWindows(), "D:\\");
+    EXPECT_TRUE(host::InsertMedium('D', disk2.path()));
+    host::StopMachine();
+    EXPECT_EQ(LinkTarget(prefix + "/dosdevices/d:"), m_media.path());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <registry/Registry.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <random>
 #include <sys/resource.h>
@@ -128,8 +129,11 @@ TEST_F(RegistryFileTest, FilesWineWroteAreRead) {
     RegCloseKey(key);
 }
 
+// A key the run did not write keeps every byte Wine wrote (name, time stamps, class, values
+// and their order), and so does the header.
 TEST_F(RegistryFileTest, RewritingAWineFileKeepsWhatItHeld) {
-    ASSERT_TRUE(WriteHostFile(RegFile("system.reg"), WineSystemReg()));
+    std::string original = WineSystemReg();
+    ASSERT_TRUE(WriteHostFile(RegFile("system.reg"), original));
     Start();
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New Co", 0, nullptr, 0,
@@ -137,22 +141,29 @@ TEST_F(RegistryFileTest, RewritingAWineFileKeepsWhatItHeld) {
     ASSERT_EQ(ERROR_SUCCESS,
               RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2));
     ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    // A key that was written is written from memory, in the form Wine writes.
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.txt", 0,
+                                           KEY_ALL_ACCESS, &key));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, "Extra", 0, REG_SZ, reinterpret_cast<const BYTE*>("y"), 2));
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
     std::string system = ReadReg("system.reg");
-    EXPECT_NE(std::string::npos,
-              system.find("\n[Software\\\\Classes\\\\.txt] 1602629221\n#time=1d6a1b2c3d4e5f6\n"
-                          "@=\"txtfile\"\n\"Content Type\"=\"text/plain\"\n"))
-        << system;
-    std::vector<std::string> lines = KeyLines(system, "Software\\\\Wine\\\\Drives");
-    std::vector<std::string> expected = {
-        "#class=\"Drive Letters\"",         "\"c:\"=\"hd\"",
-        "\"List\"=str(7):\"one\\0two\\0\"", "\"Multi\"=str(7):\"one\\0two\\0\"",
-        "\"Time\"=dword:5f4d3c2b",          "\"Plain\"=\"plain\"",
-        "\"Wide\"=\"\\x30c6 caf\\x00e9a\"", "\"Utf8\"=\"caf\\xe9\"",
-    };
+
+    size_t firstKey = original.find("\n[");
+    EXPECT_EQ(original.substr(0, firstKey + 1), system.substr(0, firstKey + 1));
+    for (const char* untouched :
+         {"[Software\\\\Classes\\\\txtfile\\\\shell\\\\open\\\\command] ",
+          "[Software\\\\Wine\\\\Drives] ", "[System\\\\CurrentControlSet] "}) {
+        size_t at = original.find(std::string("\n") + untouched);
+        ASSERT_NE(std::string::npos, at) << untouched;
+        std::string block = original.substr(at, original.find("\n\n", at + 1) - at + 1);
+        EXPECT_NE(std::string::npos, system.find(block)) << block << "\nnot in\n" << system;
+    }
+    std::vector<std::string> lines = KeyLines(system, "Software\\\\Classes\\\\.txt");
+    std::vector<std::string> expected = {"@=\"txtfile\"", "\"Content Type\"=\"text/plain\"",
+                                         "\"Extra\"=\"y\""};
     EXPECT_EQ(expected, lines);
-    lines = KeyLines(system, "System\\\\CurrentControlSet");
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ("#link", lines[0]);
+    EXPECT_EQ(std::string::npos, system.find("[Software\\\\Classes\\\\.txt] 1599999999"));
     EXPECT_TRUE(HasKey(system, "System\\\\ControlSet001\\\\Services\\\\Wine"));
     EXPECT_TRUE(HasKey(system, "Software\\\\New Co"));
 
@@ -215,6 +226,67 @@ TEST_F(RegistryFileTest, SoftwareOfA64BitPrefixIsSeenThroughWow6432Node) {
     EXPECT_TRUE(HasKey(system, "Software\\\\Classes\\\\Sample.Document"));
 }
 
+// On a 64-bit prefix laid out as Wine lays it out, the installer is a 32-bit program under
+// WOW64: its classes are the 32-bit ones and its System directory is syswow64 on disk. On a
+// 32-bit prefix with the same keys nothing is redirected.
+TEST_F(RegistryFileTest, A32BitProgramSeesThe32BitClassesAndSystemDirectoryOnlyOnA64BitPrefix) {
+    for (const std::string arch : {"win64", "win32"}) {
+        SCOPED_TRACE(arch);
+        if (host::MachineStarted())
+            Stop();
+        std::filesystem::remove_all(Prefix());
+        ASSERT_TRUE(
+            WriteHostFile(RegFile("system.reg"),
+                          "WINE REGISTRY Version 2\n"
+                          ";; All keys relative to \\\\Machine\n\n"
+                          "#arch=" +
+                              arch +
+                              "\n\n"
+                              "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID] 1600000000\n\n"
+                              "[Software\\\\Wow6432Node\\\\Classes] 1600000000\n#link\n" +
+                              LinkHex("\\REGISTRY\\Machine\\Software\\Classes\\Wow6432Node")));
+        Start();
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "Sample.Document", 0, nullptr,
+                                                 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        RegCloseKey(key);
+        HANDLE file = CreateFileA("C:\\WINDOWS\\SYSTEM32\\SAMPLE.DLL", GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        CloseHandle(file);
+        std::string system = ReadReg("system.reg");
+        std::string windows = Prefix() + "/drive_c/windows/";
+        bool wow64 = arch == "win64";
+        EXPECT_EQ(wow64, HasKey(system, "Software\\\\Classes\\\\Wow6432Node\\\\Sample.Document"));
+        EXPECT_EQ(!wow64, HasKey(system, "Software\\\\Classes\\\\Sample.Document"));
+        EXPECT_EQ(wow64, HostFileExists(windows + "syswow64/SAMPLE.DLL"));
+        EXPECT_EQ(!wow64, HostFileExists(windows + "system32/SAMPLE.DLL"));
+    }
+}
+
+// A key deeper than the system allows is refused, so that no file is written that the loader
+// would take for damaged.
+TEST_F(RegistryFileTest, KeysNestDeeperThan512LevelsNever) {
+    Start();
+    HKEY key = HKEY_CURRENT_USER;
+    LONG result = ERROR_SUCCESS;
+    int depth = 0;
+    while (result == ERROR_SUCCESS && depth < 600) {
+        HKEY child = nullptr;
+        result = RegCreateKeyExA(key, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+        if (result == ERROR_SUCCESS) {
+            ++depth;
+            key = child;
+        }
+    }
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, result);
+    EXPECT_EQ(512, depth);
+    Stop();
+    Start();
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "K\\K\\K", 0, KEY_READ, &key));
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryFileTest, AFullDiskLeavesTheOldFile) {
     Start();
     HKEY key = nullptr;
@@ -246,10 +318,11 @@ TEST_F(RegistryFileTest, AFullDiskLeavesTheOldFile) {
     std::signal(SIGXFSZ, oldSignal);
 
     EXPECT_EQ(ERROR_SUCCESS, setResult);
-    EXPECT_EQ(ERROR_CANTWRITE, closeResult);
+    EXPECT_EQ(ERROR_SUCCESS, closeResult); // closing a key writes nothing
     EXPECT_FALSE(flushed);
+    EXPECT_TRUE(host::RegistryEntriesLost());
     EXPECT_NE(std::string::npos, message.find(RegFile("user.reg"))) << message;
-    EXPECT_EQ(before, ReadReg("user.reg"));
+    EXPECT_EQ(before, ReadHostFile(RegFile("user.reg")));
     EXPECT_TRUE(StrayFiles().empty());
 
     // With room again, the change that stayed in memory is written.
@@ -276,19 +349,29 @@ TEST_F(RegistryFileTest, NewFilesLeftByAnInterruptedRunAreRemoved) {
     EXPECT_EQ(before, ReadReg("user.reg"));
 }
 
-TEST_F(RegistryFileTest, StoppingTheMachineWritesWhatIsStillOpen) {
+TEST_F(RegistryFileTest, ChangesReachTheFileAtFlushOrStopOnly) {
     Start();
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Open Co", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     ASSERT_EQ(ERROR_SUCCESS,
               RegSetValueExA(key, "kept", 0, REG_SZ, reinterpret_cast<const BYTE*>("y"), 2));
-    EXPECT_EQ(std::string::npos, ReadReg("user.reg").find("kept"));
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    // Changes reach the file together, not one by one.
+    EXPECT_EQ(std::string::npos, ReadHostFile(RegFile("user.reg")).find("kept"));
     Stop();
     EXPECT_NE(std::string::npos, ReadReg("user.reg").find("\"kept\"=\"y\""));
     // The handle died with the machine.
     Start();
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Open Co", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, "dropped", 0, REG_SZ, reinterpret_cast<const BYTE*>("z"), 2));
+    // A run that ends before its entries are complete leaves the file as it was.
+    host::DiscardRegistryChanges();
+    Stop();
+    EXPECT_EQ(std::string::npos, ReadHostFile(RegFile("user.reg")).find("dropped"));
 }
 
 struct Damage {
@@ -322,6 +405,8 @@ TEST_P(DamagedFileTest, IsReportedAndLeftAlone) {
                                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
     EXPECT_EQ(ERROR_BADDB, RegSetValueExA(HKEY_LOCAL_MACHINE, "x", 0, REG_SZ,
                                           reinterpret_cast<const BYTE*>("x"), 2));
+    // Entries refused for a damaged file are entries lost.
+    EXPECT_TRUE(host::RegistryEntriesLost());
     // The other files are in order.
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Fine", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
@@ -333,6 +418,14 @@ TEST_P(DamagedFileTest, IsReportedAndLeftAlone) {
 }
 
 const char kHead[] = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
+
+// A key line levels deep, with a value.
+std::string DeepKey(int levels) {
+    std::string line = "[K";
+    for (int i = 1; i < levels; ++i)
+        line += "\\\\K";
+    return line + "] 1\n\"a\"=\"b\"\n";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Registry, DamagedFileTest,
@@ -347,7 +440,11 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"CutContinuation", std::string(kHead) + "[Software] 1\n\"a\"=hex:01,\\\n", 5},
         Damage{"Garbage", std::string(kHead) + "[Software] 1\nrandom words\n", 5},
         Damage{"ZeroByte", std::string(kHead) + "[Software] 1\n\"a\"=\"b\0\"\n", 5},
-        Damage{"EmptyKeyName", std::string(kHead) + "[Software\\\\\\\\X] 1\n", 4}),
+        Damage{"EmptyKeyName", std::string(kHead) + "[Software\\\\\\\\X] 1\n", 4},
+        // Deeper than the system allows: at 50,000 levels, saving or freeing the tree by
+        // recursion overflowed the stack.
+        Damage{"KeyDeeperThan512Levels", std::string(kHead) + "[Software] 1\n\n" + DeepKey(513), 6},
+        Damage{"Key50000LevelsDeep", std::string(kHead) + DeepKey(50000), 4}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST_F(RegistryFileTest, MangledFilesNeverCrashTheLoader) {

@@ -5,6 +5,7 @@
 #include "TempDir.h"
 
 #include <host/Machine.h>
+#include <registry/Registry.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,7 +38,13 @@ class RegistryMachine : public ::testing::Test {
     std::string Prefix() const { return m_temp / "prefix"; }
     std::string MediaDir() const { return m_temp / "media"; }
     std::string RegFile(const std::string& name) const { return Prefix() + "/" + name; }
-    std::string ReadReg(const std::string& name) const { return ReadHostFile(RegFile(name)); }
+    // The file as it is once the running machine has written what it holds (the registry
+    // reaches its files when flushed, not at each change).
+    std::string ReadReg(const std::string& name) const {
+        if (host::MachineStarted())
+            host::FlushRegistry();
+        return ReadHostFile(RegFile(name));
+    }
 
     // The lines of the key written as [path] in a registry file, without the key line and its
     // #time line; empty with a failure when the key is not in the file.

@@ -5,6 +5,7 @@
 #include <host/Automation.h>
 #include <host/Frontend.h>
 #include <host/Machine.h>
+#include <registry/Registry.h>
 #include <registry/Shutdown.h>
 #include <host/Transcript.h>
 #include <windows.h>
@@ -70,9 +71,29 @@ const char* StatusMeaning(int status) {
         return "finished, Windows must restart";
     case 4:
         return "finished, the computer must restart";
+    case host::kExitRegistryLost:
+        return "the registry entries were not saved";
     default:
         return "ended";
     }
+}
+
+// The registry entries of a finished run reach the disk now, while the status can still say
+// that they did not; a run that ended before its entries were complete leaves the registry as
+// it was.
+int SettleRegistry(int status) {
+    bool finished = status == 0 || status == 3 || status == 4;
+    if (finished)
+        host::FlushRegistry();
+    if (!host::RegistryEntriesLost()) {
+        if (!finished)
+            host::DiscardRegistryChanges();
+        return status;
+    }
+    std::fprintf(stderr, "veltrix-setup: the registry entries were not saved in the prefix %s\n",
+                 host::PrefixDir().c_str());
+    host::DiscardRegistryChanges();
+    return finished ? host::kExitRegistryLost : status;
 }
 
 } // namespace
@@ -111,7 +132,10 @@ int main(int argc, char** argv) {
         return Fail(host::kExitNoInput, "cannot read the answers file " + options.answersFile);
 
     if (!host::StartMachine(options.machine, message))
-        return Fail(host::kExitCannotCreate, message);
+        return Fail(host::LastStartFailure() == host::StartFailure::WineServerRunning
+                        ? host::kExitWineRunning
+                        : host::kExitCannotCreate,
+                    message);
 
     host::AutomationOptions automation;
     automation.silent = options.silent;
@@ -155,12 +179,16 @@ int main(int argc, char** argv) {
     if (status < 0 || status > 4)
         status = host::kExitInternal;
     status = RestartStatus(status);
+    status = SettleRegistry(status);
 
     host::SetAutomation({});
     host::SetAutomationPoll({});
     host::StopAutomation();
     host::StopFrontend();
-    host::NoteLine("end", "status " + std::to_string(status) + " (" + StatusMeaning(status) + ")",
+    // The closing line says where the files and registry entries went.
+    host::NoteLine("end",
+                   "status " + std::to_string(status) + " (" + StatusMeaning(status) +
+                       "), prefix " + host::PrefixDir(),
                    true);
     host::StopTranscript();
     host::StopMachine();

@@ -24,6 +24,8 @@ struct MachineOptions {
     PcKind pc = PcKind::PcAt;
     std::string language;          // three-letter abbreviation; empty: from the host locale
     unsigned lockWaitSeconds = 30; // how long to wait for a prefix another run holds
+    // How long to wait for a Wine server that runs on the prefix to end; 0: refuse at once.
+    unsigned wineServerWaitSeconds = 0;
 };
 
 bool MachineStarted();

@@ -17,6 +17,13 @@ struct Machine {
     MachineOptions options;
     std::string prefix; // absolute host path
     int lockFd = -1;
+    // A 64-bit machine's prefix (its system.reg says #arch=win64): the installer runs as a
+    // 32-bit program under WOW64, and its System directory is syswow64 on disk.
+    bool wow64 = false;
+    // The medium's drive link as the prefix had it before the run: the run puts it back.
+    char mediaLinkLetter = 0;
+    bool mediaLinkExisted = false;
+    std::string mediaLinkTarget;
     std::string language = "ENU";
     LCID lcid = 0x0409;
     UINT codePage = 1252;
