@@ -1,6 +1,7 @@
 #include "engine/ExpandFile.h"
 
 #include "engine/FileCompare.h"
+#include "engine/RunTemporaryFiles.h"
 #include "resources/resource.h"
 
 namespace {
@@ -66,6 +67,7 @@ BOOL ExpandFile(CInstallerWindow& window, LPCSTR source, LPCSTR destination) {
         LZClose(sourceFile);
         return Fail(window, IDS_ERR_OPEN_DESTINATION);
     }
+    CTemporaryFileNote note(temporary);
     OFSTRUCT temporaryInfo;
     INT temporaryFile = LZOpenFileA(const_cast<LPSTR>(static_cast<LPCSTR>(temporary)),
                                     &temporaryInfo, OF_CREATE | OF_WRITE);

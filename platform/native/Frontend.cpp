@@ -4,6 +4,7 @@
 #include "Screen.h"
 
 #include <host/Frontend.h>
+#include <host/Interrupt.h>
 #include <host/Transcript.h>
 
 namespace host {
@@ -50,6 +51,7 @@ bool FrontendStarted() {
 }
 
 bool WaitForInput() {
+    EndIfInterrupted();
     FrontendState& state = State();
     bool terminal = state.started && state.kind == FrontendKind::Tui;
     if (terminal)
@@ -64,6 +66,7 @@ bool WaitForInput() {
 }
 
 void PollInput() {
+    EndIfInterrupted();
     FrontendState& state = State();
     if (state.started && state.kind == FrontendKind::Tui)
         frontend::PollTui(!state.automation);
