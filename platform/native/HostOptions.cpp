@@ -1,4 +1,5 @@
 #include "HostOptions.h"
+#include "MachineState.h"
 
 #include <CLI/CLI.hpp>
 
@@ -154,6 +155,13 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         if (!letters) {
             message =
                 "--lang wants a three-letter abbreviation such as JPN or ENU, got \"" + lang + "\"";
+            return ParseOutcome::Error;
+        }
+        // A name the machine does not know is a mistake on the command line, not a prefix
+        // that cannot be used.
+        if (!detail::FindLocaleByAbbreviation(lang)) {
+            message = "--lang: unknown language \"" + lang +
+                      "\" (JPN, ENU, ENG, DEU, FRA, ITA, ESP, KOR, CHT, CHS, NLD or SVE)";
             return ParseOutcome::Error;
         }
     }
