@@ -5,7 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <iconv.h>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -62,7 +62,8 @@ std::string SetupMedium::WriteAnswers(const std::string& text) {
     return path;
 }
 
-SetupResult SetupMedium::Run(const std::vector<std::string>& arguments) const {
+SetupResult SetupMedium::Run(const std::vector<std::string>& arguments,
+                             const RunConditions& conditions) const {
     std::string transcript = m_dir / "transcript.txt";
     std::string errors = m_dir / "stderr.txt";
     std::vector<std::string> argv = {VELTRIX_SETUP_EXE, "--ui",         "headless",
@@ -74,20 +75,33 @@ SetupResult SetupMedium::Run(const std::vector<std::string>& arguments) const {
         pointers.push_back(&argument[0]);
     pointers.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
     SetupResult result;
-    pid_t child = 0;
-    int spawned = posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    // Only calls that are safe after fork run in the child.
+    pid_t child = fork();
+    if (child < 0)
         return result;
+    if (child == 0) {
+        int in = open("/dev/null", O_RDONLY);
+        int out = open("/dev/null", O_WRONLY);
+        int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0)
+            _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        signal(SIGXFSZ, SIG_DFL);
+        if (conditions.fileSizeLimit != 0) {
+            rlimit limit;
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = conditions.fileSizeLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        execve(pointers[0], pointers.data(), environ);
+        _exit(127);
+    }
 
     int waitStatus = 0;
+    bool signalled = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
         pid_t done = waitpid(child, &waitStatus, WNOHANG);
@@ -98,7 +112,12 @@ SetupResult SetupMedium::Run(const std::vector<std::string>& arguments) const {
             waitpid(child, &waitStatus, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (conditions.signal != 0 && !signalled && conditions.signalWhen &&
+            conditions.signalWhen()) {
+            kill(child, conditions.signal);
+            signalled = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(conditions.signalWhen ? 1 : 5));
     }
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     result.transcript = ReadHostFile(transcript);
