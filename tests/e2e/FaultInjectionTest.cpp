@@ -251,7 +251,10 @@ TEST(TemporaryDirectoryTest, AnUnattendedStopRemovesTheRunsTemporaryDirectory) {
 
 // The program run directly, with nothing added to its command line; its exit status.
 int RunProgram(const std::string& arguments) {
-    std::string command =
+    std::string command;
+    for (const std::string& word : E2eWrapper())
+        command += word + " ";
+    command +=
         std::string(VELTRIX_SETUP_EXE) + " " + arguments + " </dev/null >/dev/null 2>/dev/null";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

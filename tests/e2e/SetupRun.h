@@ -18,6 +18,10 @@ struct SetupResult {
     bool Has(const std::string& text) const { return transcript.find(text) != std::string::npos; }
 };
 
+// The command that runs the program, when VELTRIX_E2E_WRAPPER names one: the end-to-end
+// tests run under Valgrind with VELTRIX_E2E_WRAPPER="valgrind --error-exitcode=99 ...".
+std::vector<std::string> E2eWrapper();
+
 // What a run meets besides its arguments: a limit on the size of the files it writes (as
 // ulimit -f sets), and a signal sent once a condition holds while it runs.
 struct RunConditions {
