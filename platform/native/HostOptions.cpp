@@ -42,9 +42,11 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     app.footer("Exit status: 0 finished; 1 abandoned, or an unattended run met a question it "
                "has no answer for; 2 the setup script was refused; 3 finished, Windows must "
                "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an "
-               "answers file that cannot be parsed; 66 a missing medium, disk or answers file; "
-               "69 no terminal for the tui; 70 an ending without status of its own; 73 the "
-               "prefix or the transcript cannot be made or used.");
+               "answers file that cannot be parsed or is over 1 MiB; 66 a missing medium, disk "
+               "or answers file, or an answers file that is not a regular file; 69 no terminal "
+               "for the tui; 70 an ending without status of its own; 73 the prefix or the "
+               "transcript cannot be made, used or written; 75 interrupted by SIGINT, SIGTERM "
+               "or SIGHUP.");
 
     std::string media = ".";
     std::string mediaType = "cdrom";
