@@ -49,6 +49,9 @@ for arch in i686 x86_64; do
     "$work/v-$arch.o"
 done
 cp "$root/examples/src/SAMPLE.EXE" "$corpus/VersionFuzzer/sample.exe"
+c++ -std=c++17 -I "$root/tests/version" -I "$root/tests/support" "$root/fuzz/MakeNeSeeds.cpp" \
+  "$root/tests/version/TestImages.cpp" "$root/tests/support/TempDir.cpp" -o "$work/make-ne-seeds"
+"$work/make-ne-seeds" "$corpus/VersionFuzzer/ne16.exe" "$corpus/VersionFuzzer/ne16-nofixed-align9.exe"
 
 # Language libraries: the test library, and one whose strings ask for more arguments than the
 # program passes (regression seed: such a string once crashed the program).
