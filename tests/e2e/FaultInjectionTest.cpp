@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -247,6 +249,51 @@ TEST(TemporaryDirectoryTest, AnUnattendedStopRemovesTheRunsTemporaryDirectory) {
     EXPECT_NE(std::string::npos, result.errors.find("unattended run stopped")) << result.errors;
     EXPECT_TRUE(Leftovers(medium.DriveC("windows")).empty());
     EXPECT_EQ("old", ReadHostFile(medium.DriveC("APP/F.TXT")));
+}
+
+// Ctrl+C in the terminal: the run ends with its status, the terminal is given back and the
+// run's temporary directory is gone.
+TEST(TerminalInterruptTest, CtrlCEndsATerminalRunCleanly) {
+    if (std::system("command -v tmux >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "tmux is not installed";
+    SetupMedium medium;
+    medium.WriteScript(ScriptWith("DefaultDstPath=APP", "1:F.TXT="));
+    medium.WriteFile(1, "F.TXT", "f");
+    std::string socket = "veltrix-e2e-" + std::to_string(getpid());
+    auto tmux = [&](const std::string& arguments) {
+        std::string command = "tmux -u -L " + socket + " " + arguments + " 2>/dev/null";
+        std::string output;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[4096];
+            size_t got;
+            while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+                output.append(buffer, got);
+            pclose(pipe);
+        }
+        return output;
+    };
+    auto waitFor = [&](const std::string& text) {
+        for (int i = 0; i < 400; ++i) {
+            if (tmux("capture-pane -p -t e2e").find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    };
+    std::string program = std::string(VELTRIX_SETUP_EXE) + " --ui tui --lang JPN --media " +
+                          medium.DiskDir(1) + " --prefix " + medium.Prefix() + " --transcript " +
+                          medium.Prefix() + ".transcript";
+    tmux("-f /dev/null new-session -d -x 100 -y 30 -s e2e \"" + program +
+         " 2>/dev/null; echo CHILD-EXIT \\$?; sleep 60\"");
+    ASSERT_TRUE(waitFor("よろしいですか")) << tmux("capture-pane -p -t e2e");
+    EXPECT_TRUE(HostFileExists(medium.DriveC("windows/TEMP0")));
+    tmux("send-keys -t e2e C-c");
+    EXPECT_TRUE(waitFor("CHILD-EXIT 75")) << tmux("capture-pane -p -t e2e");
+    EXPECT_EQ("0\n", tmux("display -p -t e2e '#{alternate_on}'"));
+    tmux("kill-server");
+    EXPECT_TRUE(Leftovers(medium.DriveC("windows")).empty());
+    EXPECT_NE(std::string::npos, ReadHostFile(medium.Prefix() + ".transcript")
+                                     .find("end: status 75 (interrupted by SIGINT)"));
 }
 
 // The program run directly, with nothing added to its command line; its exit status.
