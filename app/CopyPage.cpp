@@ -38,7 +38,7 @@ void CCopyPage::OnOK() {}
 
 void CCopyPage::ShowCopyingFile(LPCSTR srcName) {
     CString format;
-    format.LoadString(IDS_COPYING_FILE);
+    format.LoadFormatString(IDS_COPYING_FILE, "s");
     CString line;
     line.Format(format, srcName);
     if (CWnd* control = GetDlgItem(kFileLine))

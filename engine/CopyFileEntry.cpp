@@ -126,6 +126,13 @@ void applyVersionRule(CCopyContext& context, CopyState& state, CString& source,
         }
         if (r == 1) {
             if (state.takeExpansion()) {
+                // Without a temporary directory the bare file name would resolve against the
+                // current directory, the medium, and overwrite and delete its file there.
+                if (context.GetTempDir().IsEmpty()) {
+                    context.MessageBoxId(IDS_ERR_OPEN_DESTINATION, nullptr, MB_ICONEXCLAMATION);
+                    failEntry(state);
+                    return;
+                }
                 temporaryPath = CopyWithTrailingBackslash(context.GetTempDir(), TRUE) +
                                 FileNamePart(destination);
                 state.deleteTemporary = 1;

@@ -1,6 +1,7 @@
 #include "engine/ExpandFile.h"
 
 #include "engine/FileCompare.h"
+#include "engine/RunTemporaryFiles.h"
 #include "resources/resource.h"
 
 namespace {
@@ -68,6 +69,7 @@ BOOL ExpandFile(CInstallerWindow& window, LPCSTR source, LPCSTR destination) {
         LZClose(sourceFile);
         return Fail(window, IDS_ERR_OPEN_DESTINATION);
     }
+    CTemporaryFileNote note(temporary);
 
     // LZCopy writes to a plain file handle, as LZOpenFileA gives one for writing.
     LONG copied = LZCopy(sourceFile, static_cast<INT>(reinterpret_cast<INT_PTR>(temporaryFile)));

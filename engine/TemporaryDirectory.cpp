@@ -1,6 +1,7 @@
 #include "engine/TemporaryDirectory.h"
 
 #include "engine/PathHelpers.h"
+#include "engine/RunTemporaryFiles.h"
 
 // The attributes the directory is made with are those of a 32-bit program: 12 bytes there.
 static_assert(sizeof(void*) != 4 || sizeof(SECURITY_ATTRIBUTES) == 12,
@@ -32,6 +33,7 @@ BOOL CreateTemporaryDirectory(LPCSTR base, CString& path) {
             continue;
         if (CreateDirectoryA(candidate, &security)) {
             path = candidate;
+            NoteTemporaryDirectory(path);
             return TRUE;
         }
     }
@@ -41,6 +43,8 @@ BOOL CreateTemporaryDirectory(LPCSTR base, CString& path) {
 }
 
 void RemoveTemporaryDirectory(const CString& path) {
-    if (!path.IsEmpty())
+    if (!path.IsEmpty()) {
         RemoveDirectoryA(path);
+        NoteTemporaryDirectory(nullptr);
+    }
 }

@@ -1,6 +1,7 @@
 #include "CString.h"
 
 #include "AfxCore.h"
+#include "FormatCheck.h"
 
 #include <mbstring.h>
 
@@ -186,6 +187,20 @@ BOOL CString::LoadString(UINT id) {
             return length > 0;
         }
     }
+    m_str.clear();
+    return FALSE;
+}
+
+BOOL CString::LoadFormatString(UINT id, LPCSTR arguments) {
+    BOOL loaded = LoadString(id);
+    if (FormatFits(*this, arguments))
+        return loaded;
+    HINSTANCE resources = AfxGetResourceHandle();
+    AfxSetResourceHandle(AfxGetInstanceHandle());
+    loaded = LoadString(id);
+    AfxSetResourceHandle(resources);
+    if (FormatFits(*this, arguments))
+        return loaded;
     m_str.clear();
     return FALSE;
 }

@@ -61,6 +61,11 @@ public:
     void FormatV(LPCSTR format, va_list args);
     // Loads a string of the current resource module; a missing id gives the empty string.
     BOOL LoadString(UINT id);
+    // Loads a string that is used as a Format string with the given arguments, one letter
+    // each: 's' a string, 'd' an int. A language library's string whose conversions do not
+    // fit them (more of them, another kind, '*' or '%n') would read arguments that were never
+    // passed; the program's own string is taken instead.
+    BOOL LoadFormatString(UINT id, LPCSTR arguments);
 
     LPSTR GetBuffer(int minLength);
     LPSTR GetBufferSetLength(int length);

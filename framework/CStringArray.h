@@ -18,6 +18,7 @@ public:
         m_items.push_back(text);
         return GetSize() - 1;
     }
+    void RemoveAt(int index) { m_items.erase(m_items.begin() + index); }
     void RemoveAll() { m_items.clear(); }
 
 private:

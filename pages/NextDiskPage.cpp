@@ -8,7 +8,7 @@ CNextDiskPage::CNextDiskPage(CWnd* parent) : CPathPage(parent) {
     m_bPromptDst = FALSE;
     m_nIndex = kNextDiskPage;
     m_strPathLabel.LoadString(IDS_PATH_LABEL);
-    m_strDiskFormat.LoadString(IDS_DISK_FORMAT);
+    m_strDiskFormat.LoadFormatString(IDS_DISK_FORMAT, "sd");
     m_nDiskNumber = 1;
 }
 

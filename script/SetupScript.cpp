@@ -18,10 +18,12 @@ const char kSetup[] = "Setup";
 // with the application title, a warning icon and OK.
 void ShowScriptMessage(UINT id, LPCSTR scriptName) {
     CString text;
-    text.LoadString(id);
     if (scriptName) {
-        CString format = text;
+        CString format;
+        format.LoadFormatString(id, "s");
         text.Format(format, scriptName);
+    } else {
+        text.LoadString(id);
     }
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -9,6 +9,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   mscompress tmux
   wine wine64 xvfb xauth
+  valgrind clang libclang-rt-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include <host/Automation.h>
 #include <host/Frontend.h>
+#include <kernel/Interrupt.h>
 #include <host/Machine.h>
 #include <registry/Registry.h>
 #include <host/Transcript.h>
@@ -456,6 +457,9 @@ namespace {
 
 // An unattended run never waits for a person: release the machine and end as abandoned.
 [[noreturn]] void StopUnattended(const std::string& reason) {
+    // The program does not see its windows again: its handlers remove its temporary files, as
+    // when the run is ended from outside.
+    RunConsoleControlHandlers(CTRL_CLOSE_EVENT);
     NoteLine("end", "status 1", true);
     StopTranscript();
     StopFrontend();

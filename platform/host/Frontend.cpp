@@ -4,6 +4,7 @@
 #include "gdi/Screen.h"
 
 #include <host/Frontend.h>
+#include <kernel/Interrupt.h>
 #include <host/Transcript.h>
 #include <user/FrontendHooks.h>
 
@@ -51,6 +52,7 @@ bool FrontendStarted() {
 }
 
 bool WaitForInput() {
+    EndIfInterrupted();
     FrontendState& state = State();
     bool terminal = state.started && state.kind == FrontendKind::Tui;
     if (terminal)
@@ -65,6 +67,7 @@ bool WaitForInput() {
 }
 
 void PollInput() {
+    EndIfInterrupted();
     FrontendState& state = State();
     if (state.started && state.kind == FrontendKind::Tui)
         frontend::PollTui(!state.automation);

@@ -1,4 +1,5 @@
 #include "HostOptions.h"
+#include "kernel/MachineState.h"
 
 #include <CLI/CLI.hpp>
 
@@ -41,10 +42,12 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     app.footer("Exit status: 0 finished; 1 abandoned, or an unattended run met a question it "
                "has no answer for; 2 the setup script was refused; 3 finished, Windows must "
                "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an "
-               "answers file that cannot be parsed; 66 a missing medium, disk or answers file; "
-               "69 no terminal for the tui; 70 an ending without status of its own; 73 the "
-               "prefix or the transcript cannot be made or used; 74 the registry entries "
-               "were not saved; 75 Wine runs on the prefix (nothing was changed).");
+               "answers file that cannot be parsed or is over 1 MiB; 66 a missing medium, disk "
+               "or answers file, or an answers file that is not a regular file; 69 no terminal "
+               "for the tui; 70 an ending without status of its own; 73 the prefix or the "
+               "transcript cannot be made, used or written, or Wine runs on the prefix (nothing "
+               "was changed); 74 the registry entries were not saved; 75 interrupted by SIGINT, "
+               "SIGTERM or SIGHUP.");
 
     std::string media = ".";
     std::string mediaType = "cdrom";
@@ -74,7 +77,7 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         ->type_name("DIR");
     app.add_option("--wine-wait", options.machine.wineServerWaitSeconds,
                    "When Wine runs on the prefix, wait up to SECONDS for it to end (default 0: "
-                   "refuse at once with status 75)")
+                   "refuse at once with status 73)")
         ->type_name("SECONDS");
     app.add_option("--os", os, "win95, nt31, nt35, nt351 or nt4 (default nt4)")->type_name("NAME");
     app.add_option("--pc", pc, "pcat (default) or pc98")->type_name("NAME");
@@ -159,6 +162,13 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         if (!letters) {
             message =
                 "--lang wants a three-letter abbreviation such as JPN or ENU, got \"" + lang + "\"";
+            return ParseOutcome::Error;
+        }
+        // A name the machine does not know is a mistake on the command line, not a prefix
+        // that cannot be used.
+        if (!detail::FindLocaleByAbbreviation(lang)) {
+            message = "--lang: unknown language \"" + lang +
+                      "\" (JPN, ENU, ENG, DEU, FRA, ITA, ESP, KOR, CHT, CHS, NLD or SVE)";
             return ParseOutcome::Error;
         }
     }

@@ -46,9 +46,10 @@ enum HostExitStatus {
     kExitNoInput = 66,      // the medium, a disk directory or the answers file is missing
     kExitUnavailable = 69,  // the front end cannot run (tui without a terminal)
     kExitInternal = 70,     // the program ended in a way that has no status of its own
-    kExitCannotCreate = 73, // the prefix or the transcript file cannot be made or used
+    kExitCannotCreate = 73, // the prefix or the transcript file cannot be made, used or written
+    kExitWineRunning = 73,  // Wine runs on the prefix: it cannot be used now, nothing was changed
     kExitRegistryLost = 74, // the run's registry entries could not be saved
-    kExitWineRunning = 75,  // Wine runs on the prefix: nothing was changed, try again later
+    kExitInterrupted = 75,  // SIGINT, SIGTERM or SIGHUP ended the run; it can be run again
 };
 
 } // namespace host

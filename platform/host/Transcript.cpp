@@ -9,6 +9,7 @@ namespace {
 struct TranscriptState {
     std::FILE* stream = nullptr;
     bool ownsStream = false;
+    bool failed = false; // a line could not be written
     HWND lastTop = nullptr;
     std::string lastDescription;
 };
@@ -33,7 +34,8 @@ void WriteLine(const std::string& kind, const std::string& utf8) {
     std::fputs(": ", state.stream);
     std::fputs(utf8.c_str(), state.stream);
     std::fputc('\n', state.stream);
-    std::fflush(state.stream);
+    if (std::fflush(state.stream) != 0 || std::ferror(state.stream))
+        state.failed = true;
 }
 
 std::string Flatten(const std::string& text) {
@@ -117,14 +119,17 @@ bool StartTranscript(const std::string& path, std::string& error) {
     return true;
 }
 
-void StopTranscript() {
+bool StopTranscript() {
     TranscriptState& state = State();
+    bool written = !state.failed;
     if (state.stream != nullptr) {
-        std::fflush(state.stream);
-        if (state.ownsStream)
-            std::fclose(state.stream);
+        if (std::fflush(state.stream) != 0 || std::ferror(state.stream))
+            written = false;
+        if (state.ownsStream && std::fclose(state.stream) != 0)
+            written = false;
     }
     state = TranscriptState();
+    return written;
 }
 
 bool TranscriptStarted() {

@@ -8,6 +8,8 @@
 #include "TuiColors.h"
 #include "TuiKeys.h"
 
+#include <kernel/Interrupt.h>
+
 #include <curses.h>
 
 #include <langinfo.h>
@@ -42,6 +44,7 @@ struct TuiState {
     std::map<uint32_t, wchar_t> characters; // converted cells, by code page and bytes
     UINT charactersCodePage = 0;
     struct sigaction savedActions[sizeof kSignals / sizeof kSignals[0]];
+    bool handled[sizeof kSignals / sizeof kSignals[0]] = {};
 };
 
 TuiState& State() {
@@ -177,6 +180,10 @@ bool StartTui(std::string& error) {
     state.colors.Start();
 
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+        // A host that ends its run cleanly on these signals gives the terminal back itself.
+        state.handled[i] = kSignals[i] == SIGQUIT || !host::CatchingInterrupts();
+        if (!state.handled[i])
+            continue;
         struct sigaction action {};
         action.sa_handler = OnSignal;
         sigemptyset(&action.sa_mask);
@@ -203,7 +210,8 @@ void StopTui() {
         return;
     state.running = false;
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
-        sigaction(kSignals[i], &state.savedActions[i], nullptr);
+        if (state.handled[i])
+            sigaction(kSignals[i], &state.savedActions[i], nullptr);
     g_bCursesActive = 0;
     curs_set(1);
     endwin();
@@ -329,6 +337,7 @@ bool ReadTuiInput() {
     if (!State().running)
         return false;
     while (true) {
+        host::EndIfInterrupted();
         PresentTui();
         switch (ReadOne(true)) {
         case ReadResult::Posted:

@@ -35,13 +35,27 @@
 //   zero for a list, and size - 2 for a list cut short).
 // - A file name without a directory is looked for in the Windows directory.
 // - Files larger than 256 MiB are read up to that size.
+//
+// A loader reads hundreds of thousands of values from one script, so a read of the file that
+// was read last must cost no more than a lookup: the name it was asked by (with the current
+// directory) is remembered with the host path through the drive's link. The kernel reports
+// changes to that file and to the drive links (inotify), so a read asks only whether a report
+// came; a stat of the path, at least every few milliseconds and whenever reports cannot be had,
+// catches the rest (a directory on the way renamed). A swapped disk, a file replaced or a link
+// put in its way show as another file there, and the name is resolved anew.
+
+#include "kernel/MachineState.h"
+#include "PathMap.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <list>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -116,6 +130,110 @@ struct ProfileSection {
     std::string_view name;
     std::vector<ProfileKey> keys;
     NameIndex firstKey; // name -> index of its first occurrence in keys
+};
+
+// What one stat tells of a file: whether it is still the one that was parsed, unchanged.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified = {};
+    timespec changed = {};
+
+    static FileIdentity Of(const struct stat& info) {
+        FileIdentity identity;
+        identity.device = info.st_dev;
+        identity.inode = info.st_ino;
+        identity.size = info.st_size;
+        identity.modified = info.st_mtim;
+        identity.changed = info.st_ctim;
+        return identity;
+    }
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+// The last name a file was asked by, and where its drive's link leads to it.
+struct RememberedName {
+    std::string name;
+    std::string currentDir;
+    std::string foldedPath; // the cache's key of the file
+    std::string linkPath;   // host path through the prefix's drive link
+    FileIdentity identity;  // of the file when it was parsed
+    bool valid = false;
+    bool watched = false;  // changes to the file and the drive links are reported
+    timespec checked = {}; // when the path was last looked at
+};
+
+// How long a file whose changes are reported is trusted without looking at its path.
+const long kRecheckNanoseconds = 20 * 1000 * 1000;
+
+timespec CoarseNow() {
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return now;
+}
+
+bool Elapsed(const timespec& since, const timespec& now, long nanoseconds) {
+    long long passed = (now.tv_sec - since.tv_sec) * 1000000000LL + (now.tv_nsec - since.tv_nsec);
+    return passed >= nanoseconds;
+}
+
+// Reports of changes to the remembered file and to the prefix's drive links.
+class ChangeReports {
+  public:
+    ~ChangeReports() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    // Watches the file at linkPath (links followed) and the drive links; FALSE when the
+    // kernel cannot report them.
+    bool Watch(const std::string& linkPath) {
+        if (m_fd < 0)
+            m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd < 0)
+            return false;
+        Unwatch();
+        m_file = inotify_add_watch(m_fd, linkPath.c_str(),
+                                   IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF |
+                                       IN_DELETE_SELF);
+        m_links = inotify_add_watch(m_fd, host::detail::DosDevicesDir().c_str(),
+                                    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                        IN_ATTRIB | IN_DONT_FOLLOW | IN_ONLYDIR);
+        Drain();
+        if (m_file < 0 || m_links < 0) {
+            Unwatch();
+            return false;
+        }
+        return true;
+    }
+    // TRUE when a change was reported since the last call; the reports are used up.
+    bool Drain() {
+        if (m_fd < 0)
+            return true;
+        bool any = false;
+        alignas(inotify_event) char buffer[4096];
+        while (read(m_fd, buffer, sizeof buffer) > 0)
+            any = true;
+        return any;
+    }
+
+  private:
+    void Unwatch() {
+        if (m_file >= 0)
+            inotify_rm_watch(m_fd, m_file);
+        if (m_links >= 0)
+            inotify_rm_watch(m_fd, m_links);
+        m_file = m_links = -1;
+    }
+
+    int m_fd = -1;
+    int m_file = -1;
+    int m_links = -1;
 };
 
 struct ProfileFile {
@@ -286,6 +404,31 @@ bool ResolvePath(LPCSTR fileName, std::string& fullPath) {
     }
 }
 
+std::string CurrentDirectory() {
+    char buffer[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+// The host path of a full Windows path through the link of its drive in the prefix, and the
+// identity of the file there; FALSE when the file cannot be found that way.
+bool ThroughDriveLink(const std::string& fullPath, std::string& linkPath, FileIdentity& identity) {
+    host::detail::WindowsPath parsed;
+    host::detail::HostPath mapped;
+    if (host::detail::ResolvePath(fullPath.c_str(), host::detail::NameRule::Strict, parsed,
+                                  mapped) != 0 ||
+        !mapped.exists || mapped.root.empty() ||
+        mapped.host.compare(0, mapped.root.size(), mapped.root) != 0)
+        return false;
+    linkPath = host::detail::LinkPathOf(parsed.drive) + mapped.host.substr(mapped.root.size());
+    struct stat info;
+    if (stat(linkPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_dev != mapped.info.st_dev || info.st_ino != mapped.info.st_ino)
+        return false;
+    identity = FileIdentity::Of(info);
+    return true;
+}
+
 class ProfileCache {
   public:
     // The parsed file, or null when it cannot be opened or read. Valid until the next call.
@@ -293,17 +436,69 @@ class ProfileCache {
     std::mutex& Lock() { return m_mutex; }
 
   private:
+    const ProfileFile* Remembered(LPCSTR fileName, const std::string& currentDir);
+
+    void Remember(RememberedName&& remembered);
+
     std::mutex m_mutex;
     std::list<ProfileFile> m_files; // most recently used first
+    RememberedName m_last;
+    ChangeReports m_reports;
 };
 
+void ProfileCache::Remember(RememberedName&& remembered) {
+    m_last = std::move(remembered);
+    if (!m_last.valid)
+        return;
+    m_last.watched = m_reports.Watch(m_last.linkPath);
+    m_last.checked = CoarseNow();
+    // A change after the file's identity was taken and before the watch began is not
+    // reported: a look now sees it, and the next read resolves the name anew.
+    struct stat info;
+    if (m_last.watched &&
+        (stat(m_last.linkPath.c_str(), &info) != 0 || !(FileIdentity::Of(info) == m_last.identity)))
+        m_last.valid = false;
+}
+
+// The parsed file when fileName is the name last asked for and its file is unchanged.
+const ProfileFile* ProfileCache::Remembered(LPCSTR fileName, const std::string& currentDir) {
+    if (!m_last.valid || m_last.name != fileName || m_last.currentDir != currentDir ||
+        m_files.empty() || m_files.front().foldedPath != m_last.foldedPath ||
+        m_files.front().codePage != GetACP())
+        return nullptr;
+    timespec now = CoarseNow();
+    if (m_last.watched && !m_reports.Drain() && !Elapsed(m_last.checked, now, kRecheckNanoseconds))
+        return &m_files.front();
+    struct stat info;
+    if (stat(m_last.linkPath.c_str(), &info) != 0 || !(FileIdentity::Of(info) == m_last.identity))
+        return nullptr;
+    m_last.checked = now;
+    return &m_files.front();
+}
+
 const ProfileFile* ProfileCache::Get(LPCSTR fileName) {
+    if (!fileName || !*fileName) {
+        m_last.valid = false;
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    std::string currentDir = CurrentDirectory();
+    if (const ProfileFile* file = Remembered(fileName, currentDir))
+        return file;
+    m_last.valid = false;
+
     std::string fullPath;
-    if (!fileName || !*fileName || !ResolvePath(fileName, fullPath)) {
+    if (!ResolvePath(fileName, fullPath)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
     std::string folded = FoldCase(fullPath);
+    // Taken before the file is read: a change while it is read shows at the next call.
+    RememberedName remembered;
+    remembered.valid = ThroughDriveLink(fullPath, remembered.linkPath, remembered.identity);
+    remembered.name = fileName;
+    remembered.currentDir = currentDir;
+    remembered.foldedPath = folded;
     auto cached = m_files.begin();
     while (cached != m_files.end() && cached->foldedPath != folded)
         ++cached;
@@ -327,6 +522,7 @@ const ProfileFile* ProfileCache::Get(LPCSTR fileName) {
         cached->codePage == codePage) {
         CloseHandle(handle);
         m_files.splice(m_files.begin(), m_files, cached);
+        Remember(std::move(remembered));
         return &m_files.front();
     }
     if (cached != m_files.end())
@@ -350,6 +546,7 @@ const ProfileFile* ProfileCache::Get(LPCSTR fileName) {
     ParseText(file);
     while (m_files.size() > kMaxCachedFiles)
         m_files.pop_back();
+    Remember(std::move(remembered));
     return &m_files.front();
 }
 

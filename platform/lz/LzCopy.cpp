@@ -2,12 +2,15 @@
 #include "kernel/FilesHandles.h"
 #include "LzFiles.h"
 
+#include <kernel/Interrupt.h>
+
 #include <mspack.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -21,7 +24,8 @@ using host::detail::LzFile;
 // Large buffers keep the number of system calls small: the decompressor itself asks for a
 // few kilobytes at a time.
 constexpr size_t kBufferSize = 1 << 20;
-constexpr size_t kPlainChunk = 1 << 30;
+// A plain copy goes in chunks small enough for a signal to be seen between two of them.
+constexpr size_t kPlainChunk = 1 << 26;
 
 bool IsWriteError(int error) {
     return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS || error == EPIPE;
@@ -37,6 +41,8 @@ struct Stream {
     off_t nextRead = 0;   // reading: file offset of the byte after the buffer
     uint64_t written = 0; // writing: bytes kept
     uint64_t limit = 0;   // writing: the most bytes kept
+    uint64_t decoded = 0; // writing: bytes the data decoded to
+    bool overrun = false; // writing: the data decodes to more than the header's length
     int error = 0;        // the first errno met
 
     bool Flush() {
@@ -58,6 +64,13 @@ struct Stream {
     }
 
     bool Fill() {
+        // A signal that asked the run to end abandons the copy between two blocks: the copy
+        // fails, so that its caller removes what it wrote rather than put it in place.
+        if (host::PendingInterrupt()) {
+            if (!error)
+                error = EINTR;
+            return false;
+        }
         for (;;) {
             ssize_t n = pread(fd, buffer.get(), kBufferSize, nextRead);
             if (n < 0 && errno == EINTR)
@@ -147,8 +160,14 @@ int WriteStream(mspack_file* file, void* buffer, int bytes) {
     if (!stream || !stream->writing || bytes < 0)
         return -1;
     const auto* in = static_cast<const char*>(buffer);
-    // What the data decodes to past the length of the header is dropped: the compressor
-    // in common use pads an empty file with a stray literal.
+    // The compressor in common use pads an empty file with one stray literal, which is
+    // dropped. Anything else past the length of the header means that the header or the data
+    // is damaged: the copy fails rather than install a file cut to the header's length.
+    stream->decoded += static_cast<uint64_t>(bytes);
+    if (stream->decoded > stream->limit && (stream->limit != 0 || stream->decoded > 1)) {
+        stream->overrun = true;
+        return -1;
+    }
     uint64_t room = stream->limit - stream->written;
     size_t left = static_cast<size_t>(bytes) < room ? static_cast<size_t>(bytes) : room;
     stream->written += left;
@@ -212,8 +231,11 @@ void CopyBytes(void* source, void* destination, size_t bytes) {
     std::memmove(destination, source, bytes);
 }
 
+// LONG is 32 bits wide, as on Windows, whatever the host's long is: a copy of 2 GiB or more
+// reports the largest count rather than a negative one that reads as an error.
 LONG Clamp(uint64_t bytes) {
-    return bytes > static_cast<uint64_t>(LONG_MAX) ? LONG_MAX : static_cast<LONG>(bytes);
+    constexpr LONG kLargest = std::numeric_limits<LONG>::max();
+    return bytes > static_cast<uint64_t>(kLargest) ? kLargest : static_cast<LONG>(bytes);
 }
 
 LONG Expand(LzFile& source, LzFile& destination) {
@@ -243,6 +265,8 @@ LONG Expand(LzFile& source, LzFile& destination) {
     Stream* output = system.output;
     if (status == MSPACK_ERR_NOMEMORY)
         return LZERROR_GLOBALLOC;
+    if (output && output->overrun)
+        return LZERROR_READ;
     if (output && output->error)
         return LZERROR_WRITE;
     if (status == MSPACK_ERR_WRITE)
@@ -262,6 +286,8 @@ LONG CopyByReading(int in, off_t offset, int out, uint64_t total) {
     if (!buffer)
         return LZERROR_GLOBALLOC;
     for (;;) {
+        if (host::PendingInterrupt())
+            return LZERROR_READ;
         ssize_t got = pread(in, buffer.get(), kBufferSize, offset);
         if (got < 0 && errno == EINTR)
             continue;
@@ -290,6 +316,8 @@ LONG CopyPlain(int in, int out) {
     uint64_t total = 0;
     bool rangeCopy = true;
     for (;;) {
+        if (host::PendingInterrupt())
+            return LZERROR_READ;
         ssize_t n = rangeCopy ? copy_file_range(in, &offset, out, nullptr, kPlainChunk, 0)
                               : sendfile(out, in, &offset, kPlainChunk);
         if (n > 0) {

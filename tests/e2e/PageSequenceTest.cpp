@@ -207,6 +207,22 @@ TEST_F(LanguageLibraryTest, TheUserLanguageIsTriedBeforeThePrimaryOne) {
         << result.transcript;
 }
 
+TEST_F(LanguageLibraryTest, AFormatThatAsksForMoreThanIsPassedGivesWayToTheProgramsOwn) {
+    std::string many;
+    for (int i = 0; i < 20; ++i)
+        many += "%s";
+    ASSERT_TRUE(MakeResourceDll(m_medium.DiskDir(1) + "/SETUPENU.DLL",
+                                "STRINGTABLE\nBEGIN\n 3001 \"MISSING.INF\"\n 1001 \"" + many +
+                                    "\"\n 57344 \"English Setup\"\nEND\n"));
+    SetupResult result = m_medium.Run({"--lang", "ENU", "--silent"});
+    EXPECT_EQ(2, result.status) << result.transcript;
+    // The program's own text names the script once.
+    std::vector<std::string> messages = result.Lines("message");
+    ASSERT_EQ(1u, messages.size()) << result.transcript;
+    EXPECT_EQ(0u, messages[0].find("English Setup | MISSING.INF ")) << messages[0];
+    EXPECT_EQ(messages[0].find("MISSING.INF"), messages[0].rfind("MISSING.INF")) << messages[0];
+}
+
 } // namespace
 
 namespace {

@@ -1,11 +1,12 @@
 #include "SetupRun.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <iconv.h>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -31,6 +32,16 @@ std::string toShiftJis(const std::string& utf8) {
 }
 
 } // namespace
+
+std::vector<std::string> E2eWrapper() {
+    std::vector<std::string> words;
+    const char* text = std::getenv("VELTRIX_E2E_WRAPPER");
+    std::istringstream in(text ? text : "");
+    std::string word;
+    while (in >> word)
+        words.push_back(word);
+    return words;
+}
 
 std::vector<std::string> SetupResult::Lines(const std::string& kind) const {
     std::vector<std::string> lines;
@@ -62,33 +73,51 @@ std::string SetupMedium::WriteAnswers(const std::string& text) {
     return path;
 }
 
-SetupResult SetupMedium::Run(const std::vector<std::string>& arguments) const {
+SetupResult SetupMedium::Run(const std::vector<std::string>& arguments,
+                             const RunConditions& conditions) const {
     std::string transcript = m_dir / "transcript.txt";
     std::string errors = m_dir / "stderr.txt";
     std::vector<std::string> argv = {VELTRIX_SETUP_EXE, "--ui",         "headless",
                                      "--media",         DiskDir(1),     "--prefix",
                                      Prefix(),          "--transcript", transcript};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> wrapper = E2eWrapper();
+    argv.insert(argv.begin(), wrapper.begin(), wrapper.end());
     std::vector<char*> pointers;
     for (std::string& argument : argv)
         pointers.push_back(&argument[0]);
     pointers.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
     SetupResult result;
-    pid_t child = 0;
-    int spawned = posix_spawn(&child, pointers[0], &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    // Only calls that are safe after fork run in the child.
+    pid_t child = fork();
+    if (child < 0)
         return result;
+    if (child == 0) {
+        int in = open("/dev/null", O_RDONLY);
+        int out = open("/dev/null", O_WRONLY);
+        int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0)
+            _exit(127);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        signal(SIGXFSZ, SIG_DFL);
+        if (conditions.fileSizeLimit != 0) {
+            rlimit limit;
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = conditions.fileSizeLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        execvpe(pointers[0], pointers.data(), environ);
+        _exit(127);
+    }
 
     int waitStatus = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool signalled = false;
+    // A run under a tool such as Valgrind takes many times longer.
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(wrapper.empty() ? 60 : 900);
     for (;;) {
         pid_t done = waitpid(child, &waitStatus, WNOHANG);
         if (done == child)
@@ -98,7 +127,12 @@ SetupResult SetupMedium::Run(const std::vector<std::string>& arguments) const {
             waitpid(child, &waitStatus, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (conditions.signal != 0 && !signalled && conditions.signalWhen &&
+            conditions.signalWhen()) {
+            kill(child, conditions.signal);
+            signalled = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(conditions.signalWhen ? 1 : 5));
     }
     result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     result.transcript = ReadHostFile(transcript);

@@ -4,6 +4,7 @@
 
 #include "TempDir.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,18 @@ struct SetupResult {
     // The transcript lines that start with kind + ": ".
     std::vector<std::string> Lines(const std::string& kind) const;
     bool Has(const std::string& text) const { return transcript.find(text) != std::string::npos; }
+};
+
+// The command that runs the program, when VELTRIX_E2E_WRAPPER names one: the end-to-end
+// tests run under Valgrind with VELTRIX_E2E_WRAPPER="valgrind --error-exitcode=99 ...".
+std::vector<std::string> E2eWrapper();
+
+// What a run meets besides its arguments: a limit on the size of the files it writes (as
+// ulimit -f sets), and a signal sent once a condition holds while it runs.
+struct RunConditions {
+    unsigned long long fileSizeLimit = 0; // bytes; 0: none
+    int signal = 0;
+    std::function<bool()> signalWhen; // polled every few milliseconds while the run lasts
 };
 
 class SetupMedium {
@@ -37,7 +50,8 @@ class SetupMedium {
 
     // Runs the program headless with these arguments added to --media, --prefix and
     // --transcript; the run is killed after a minute.
-    SetupResult Run(const std::vector<std::string>& arguments) const;
+    SetupResult Run(const std::vector<std::string>& arguments,
+                    const RunConditions& conditions = RunConditions()) const;
 
     // The registry file's text (system.reg, user.reg).
     std::string Registry(const std::string& file) const;

@@ -227,7 +227,7 @@ TEST_F(WinePrefixTest, ARunningWineServerIsRefusedBeforeAnythingChangesOrWaitedF
     ASSERT_EQ(0, RunShell(Wine(Prefix(), "wineserver -p", 30) + " >/dev/null").status);
 
     Shell refused = InstallSample();
-    EXPECT_EQ(75, refused.status) << refused.output;
+    EXPECT_EQ(73, refused.status) << refused.output;
     EXPECT_NE(std::string::npos, refused.output.find("Wine is running")) << refused.output;
     EXPECT_EQ(before, ReadHostFile(Prefix() + "/system.reg"));
     EXPECT_EQ(drivesBefore, Listing(Prefix() + "/dosdevices"));

@@ -4,17 +4,20 @@
 
 #include <host/Automation.h>
 #include <host/Frontend.h>
+#include <kernel/Interrupt.h>
 #include <host/Machine.h>
 #include <registry/Registry.h>
 #include <registry/Shutdown.h>
 #include <host/Transcript.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <limits.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,14 +38,59 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+// An answers file is a few lines of text: anything else (a device, a pipe, a directory, a file
+// of many megabytes) is a mistake that must not hang the run or exhaust its memory.
+constexpr off_t kMaxAnswersBytes = 1 << 20;
+
+// Reads the answers file. On failure: the status to end with and the message.
+bool ReadAnswersFile(const std::string& path, std::string& text, int& status,
+                     std::string& message) {
+    // Non-blocking, so that opening a FIFO without a writer does not wait.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        status = host::kExitNoInput;
+        message = "cannot read the answers file " + path + " (" + std::strerror(errno) + ")";
         return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        status = host::kExitNoInput;
+        message = "the answers file " + path + " is not a regular file";
+        return false;
+    }
+    if (info.st_size > kMaxAnswersBytes) {
+        close(fd);
+        status = host::kExitDataError;
+        message = "the answers file " + path + " is larger than 1 MiB";
+        return false;
+    }
+    text.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            int error = errno;
+            close(fd);
+            status = host::kExitNoInput;
+            message = "cannot read the answers file " + path + " (" + std::strerror(error) + ")";
+            return false;
+        }
+        if (got == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(got));
+        // A file that grows while it is read is held to the same limit.
+        if (text.size() > static_cast<size_t>(kMaxAnswersBytes)) {
+            close(fd);
+            status = host::kExitDataError;
+            message = "the answers file " + path + " is larger than 1 MiB";
+            return false;
+        }
+    }
+    close(fd);
+    return true;
 }
 
 // A restart that the installer asked the system for decides the status: the host is never
@@ -73,6 +121,8 @@ const char* StatusMeaning(int status) {
         return "finished, the computer must restart";
     case host::kExitRegistryLost:
         return "the registry entries were not saved";
+    case host::kExitInterrupted:
+        return "interrupted";
     default:
         return "ended";
     }
@@ -94,6 +144,52 @@ int SettleRegistry(int status) {
                  host::PrefixDir().c_str());
     host::DiscardRegistryChanges();
     return finished ? host::kExitRegistryLost : status;
+}
+
+const char* SignalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
+
+std::string g_transcriptFile;
+
+// Closes the transcript. FALSE, with the message said, when some of it could not be written.
+bool CloseTranscript() {
+    if (host::StopTranscript())
+        return true;
+    std::fprintf(stderr, "veltrix-setup: cannot write the transcript %s\n",
+                 g_transcriptFile.empty() ? "to standard output" : g_transcriptFile.c_str());
+    return false;
+}
+
+// The end of a run that a signal interrupted, at a point where nothing is half done; the
+// program's own handlers have removed its temporary files by then.
+[[noreturn]] void EndInterrupted(int signal) {
+    host::SetAutomation({});
+    host::SetAutomationPoll({});
+    host::StopAutomation();
+    host::StopFrontend();
+    std::string name = SignalName(signal);
+    host::NoteLine("end",
+                   "status " + std::to_string(host::kExitInterrupted) + " (interrupted by " + name +
+                       ")",
+                   true);
+    CloseTranscript();
+    std::fprintf(stderr, "veltrix-setup: interrupted by %s; the run was abandoned\n", name.c_str());
+    // An interrupted run leaves the registry as it was.
+    host::DiscardRegistryChanges();
+    host::StopMachine();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(host::kExitInterrupted);
 }
 
 } // namespace
@@ -128,14 +224,21 @@ int main(int argc, char** argv) {
         }
     }
     std::string answersText;
-    if (!options.answersFile.empty() && !ReadFile(options.answersFile, answersText))
-        return Fail(host::kExitNoInput, "cannot read the answers file " + options.answersFile);
+    int answersStatus = 0;
+    if (!options.answersFile.empty() &&
+        !ReadAnswersFile(options.answersFile, answersText, answersStatus, message))
+        return Fail(answersStatus, message);
+
+    // A file-size limit (ulimit -f) makes a write fail as a full disk does, instead of
+    // killing the program before it can keep the old file and say so.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     if (!host::StartMachine(options.machine, message))
         return Fail(host::LastStartFailure() == host::StartFailure::WineServerRunning
                         ? host::kExitWineRunning
                         : host::kExitCannotCreate,
                     message);
+    host::CatchInterrupts(EndInterrupted);
 
     host::AutomationOptions automation;
     automation.silent = options.silent;
@@ -162,6 +265,8 @@ int main(int argc, char** argv) {
         host::StopMachine();
         return Fail(host::kExitCannotCreate, message);
     }
+    if (options.transcriptFile != "-")
+        g_transcriptFile = options.transcriptFile;
 
     if (!host::StartFrontend(options.ui, message)) {
         host::StopTranscript();
@@ -190,7 +295,14 @@ int main(int argc, char** argv) {
                    "status " + std::to_string(status) + " (" + StatusMeaning(status) +
                        "), prefix " + host::PrefixDir(),
                    true);
-    host::StopTranscript();
+    // A transcript that was asked for and could not be written is a failure of the run, as the
+    // help promises, even when the installation itself finished.
+    bool transcriptWritten = CloseTranscript();
     host::StopMachine();
+    if (!transcriptWritten) {
+        std::fprintf(stderr, "veltrix-setup: the run itself ended with status %d (%s)\n", status,
+                     StatusMeaning(status));
+        return host::kExitCannotCreate;
+    }
     return status;
 }

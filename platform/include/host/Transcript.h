@@ -14,8 +14,9 @@ namespace host {
 // file (created or truncated). FALSE with a message in error when the file cannot be made.
 void StartTranscript(std::FILE* stream);
 bool StartTranscript(const std::string& path, std::string& error);
-// Flushes and closes the transcript; later notes are dropped.
-void StopTranscript();
+// Flushes and closes the transcript; later notes are dropped. FALSE when some of it could not
+// be written (a full disk, /dev/full, a closed pipe).
+bool StopTranscript();
 bool TranscriptStarted();
 
 // Called by MessageBoxA when the box was answered: its text, caption, type and the button

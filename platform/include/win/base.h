@@ -60,6 +60,16 @@
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
 
+// Console control events: what ends a process from outside. Handlers run newest first until
+// one returns TRUE; the process then ends.
+#define CTRL_C_EVENT 0
+#define CTRL_BREAK_EVENT 1
+#define CTRL_CLOSE_EVENT 2
+#define CTRL_LOGOFF_EVENT 5
+#define CTRL_SHUTDOWN_EVENT 6
+typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD ctrlType);
+BOOL WINAPI SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
 // Files
 #define GENERIC_READ 0x80000000
 #define GENERIC_WRITE 0x40000000
