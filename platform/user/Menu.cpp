@@ -58,8 +58,9 @@ void FillSystemMenu(Menu* menu, DWORD style) {
                 {MF_STRING, SC_MINIMIZE, japanese ? "\x8D\xC5\x8F\xAC\x89\xBB(&N)" : "Mi&nimize"});
         menu->items.push_back({MF_SEPARATOR, 0, ""});
     }
+    // Ctrl+Q: the key of the close command that reaches the program in a terminal.
     menu->items.push_back({MF_STRING, SC_CLOSE,
-                           japanese ? "\x95\xC2\x82\xB6\x82\xE9(&C)\tAlt+F4" : "&Close\tAlt+F4"});
+                           japanese ? "\x95\xC2\x82\xB6\x82\xE9(&C)\tCtrl+Q" : "&Close\tCtrl+Q"});
 }
 
 // Where an item is: by command id (searching popups too) or by position.
