@@ -208,4 +208,35 @@ TEST_F(TerminalScreenTest, EightColourTerminalsShowFieldsAndMnemonics) {
     }
 }
 
+TEST_F(TerminalScreenTest, AClosedMenuLeavesNoHalfCharacterBehind) {
+    // An opening line of one narrow letter and then wide characters, so that one of them lies
+    // under the system menu's right edge whichever odd column that is.
+    std::string medium = m_dir / "medium";
+    std::string wide;
+    for (int i = 0; i < 20; ++i)
+        wide += "\x82\xA0"; // "あ" in code page 932
+    ASSERT_TRUE(WriteHostFile(medium + "/INSTKIT.INF",
+                              "[Setup]\r\nInfRevision=1\r\nTargetOS=1000F\r\nBeginning=x" + wide +
+                                  "\r\nDefaultDstPath=APP\r\n[Files]\r\n1:README.TXT=,,0,3\r\n"));
+    ASSERT_TRUE(WriteHostFile(medium + "/README.TXT", "read me\r\n"));
+    auto tmux = Start(80, 24, "xterm-256color", medium);
+    std::string line = "x";
+    for (int i = 0; i < 20; ++i)
+        line += "あ";
+    ASSERT_TRUE(tmux->WaitFor(line)) << tmux->Capture();
+    int row = RowOf(*tmux, line);
+    int first = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "x");
+    tmux->Keys("M-Space");
+    ASSERT_TRUE(tmux->WaitFor("閉じる(C)", 5)) << tmux->Capture();
+    // The menu's top edge lies on the opening line, its corner on the first half of a wide
+    // character.
+    int corner = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "┐");
+    ASSERT_GT(corner, first) << tmux->Capture();
+    ASSERT_EQ((corner - first) % 2, 1) << tmux->Capture();
+    tmux->Keys("Escape");
+    tmux->WaitUntilStill();
+    EXPECT_NE(tmux->CaptureRows()[static_cast<size_t>(row)].find(line), std::string::npos)
+        << tmux->Capture();
+}
+
 } // namespace
