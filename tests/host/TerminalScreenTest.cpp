@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -237,6 +241,45 @@ TEST_F(TerminalScreenTest, AClosedMenuLeavesNoHalfCharacterBehind) {
     tmux->WaitUntilStill();
     EXPECT_NE(tmux->CaptureRows()[static_cast<size_t>(row)].find(line), std::string::npos)
         << tmux->Capture();
+}
+
+TEST_F(TerminalScreenTest, TheFolderBrowserAndItsDriveListFitAnEightyByTwentyFourTerminal) {
+    // A prefix with more drives than fit below the drive list.
+    for (const char* drive : {"e:", "f:", "g:", "h:", "i:"}) {
+        std::string target = m_dir / (std::string("drive-") + drive[0]);
+        ASSERT_TRUE(WriteHostFile(target + "/x", ""));
+        std::string link = m_dir / (std::string("machine/dosdevices/") + drive);
+        ASSERT_TRUE(WriteHostFile(link + ".tmp", ""));
+        std::remove((link + ".tmp").c_str());
+        ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0) << link;
+    }
+    auto tmux = Start(80, 24);
+    ASSERT_TRUE(tmux->WaitFor(kCancel)) << tmux->Capture();
+    tmux->Keys("M-r");
+    ASSERT_TRUE(tmux->WaitFor("ﾄﾞﾗｲﾌﾞ(V)", 5)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    // The browser's bottom edge lies above the status line.
+    auto cells = Cells(*tmux);
+    int driveRow = RowOf(*tmux, "ﾄﾞﾗｲﾌﾞ(V)");
+    int left = ColumnOf(cells[static_cast<size_t>(driveRow)], "ﾄ") - 2;
+    ASSERT_EQ(CellAt(cells, driveRow, left).text, "│") << tmux->Capture();
+    int bottom = -1;
+    for (int r = driveRow; r < static_cast<int>(cells.size()); ++r)
+        if (CellAt(cells, r, left).text == "└")
+            bottom = r;
+    EXPECT_NE(bottom, -1) << "the browser's bottom edge is off the screen\n" << tmux->Capture();
+    EXPECT_LE(bottom, 22) << tmux->Capture();
+    tmux->Keys("M-v");
+    tmux->Keys("F4");
+    ASSERT_TRUE(tmux->WaitFor("i:", 5)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    // With no room below, the list opens upward: every drive shows above the status line.
+    for (const char* drive : {"c:", "d:", "e:", "f:", "g:", "h:", "i:"}) {
+        int row = RowOf(*tmux, std::string("│ ") + drive);
+        EXPECT_NE(row, -1) << drive << tmux->Capture();
+        EXPECT_LE(row, 22) << drive;
+        EXPECT_LT(row, driveRow + 1) << drive << tmux->Capture();
+    }
 }
 
 } // namespace
