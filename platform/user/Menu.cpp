@@ -180,7 +180,13 @@ LRESULT CALLBACK MenuPopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             RECT row = {0, static_cast<LONG>(i) * kCellHeight, client.right,
                         static_cast<LONG>(i + 1) * kCellHeight};
             if (item.flags & MF_SEPARATOR) {
-                DrawEdge(hdc, &row, EDGE_ETCHED, BF_TOP);
+                // A line across the row: a row of cells has no room for an etched edge.
+                HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+                HGDIOBJ old = SelectObject(hdc, pen);
+                MoveToEx(hdc, 0, row.top + kCellHeight / 2, nullptr);
+                LineTo(hdc, client.right, row.top + kCellHeight / 2);
+                SelectObject(hdc, old);
+                DeleteObject(pen);
                 continue;
             }
             bool selected = static_cast<int>(i) == s->selection;

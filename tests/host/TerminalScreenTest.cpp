@@ -174,6 +174,10 @@ TEST_F(TerminalScreenTest, CtrlQClosesTheWindowAsTheSystemMenuSays) {
     tmux->Keys("M-Space");
     ASSERT_TRUE(tmux->WaitFor("閉じる(C)", 5)) << tmux->Capture();
     EXPECT_NE(tmux->Capture().find("Ctrl+Q"), std::string::npos) << tmux->Capture();
+    // Its separator is a line, not a blank row.
+    int close = RowOf(*tmux, "閉じる(C)");
+    EXPECT_NE(tmux->CaptureRows()[static_cast<size_t>(close + 1)].find("│───"), std::string::npos)
+        << tmux->Capture();
     tmux->Keys("Escape");
     tmux->WaitUntilStill();
     tmux->Keys("C-q");
