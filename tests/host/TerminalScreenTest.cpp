@@ -286,4 +286,30 @@ TEST_F(TerminalScreenTest, TheFolderBrowserAndItsDriveListFitAnEightyByTwentyFou
     }
 }
 
+TEST_F(TerminalScreenTest, TheOverwriteQuestionStandsOffTheWindowItBelongsTo) {
+    std::string medium = m_dir / "medium";
+    ASSERT_TRUE(WriteHostFile(medium + "/INSTKIT.INF",
+                              "[Setup]\r\nInfRevision=1\r\nTargetOS=1000F\r\nCaption=Overwrite "
+                              "Test\r\nDefaultDstPath=APP\r\n[Files]\r\n1:SAMPLE.TXT=,,0,0\r\n"));
+    ASSERT_TRUE(WriteHostFile(medium + "/SAMPLE.TXT", "new\r\n"));
+    // An older SAMPLE.TXT is there already, so that the installer asks.
+    ASSERT_TRUE(WriteHostFile(m_dir / "machine/drive_c/APP/SAMPLE.TXT", "old\r\n"));
+    ASSERT_EQ(
+        std::system(("touch -d 2000-01-01 " + ShellQuote(m_dir / "machine/drive_c/APP/SAMPLE.TXT"))
+                        .c_str()),
+        0);
+    auto tmux = Start(80, 24, "xterm-256color", medium);
+    ASSERT_TRUE(tmux->WaitFor(kCancel)) << tmux->Capture();
+    tmux->Keys("Enter");
+    ASSERT_TRUE(tmux->WaitFor("上書きしてもよろしいですか", 10)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    // Both captions show: the question does not lie exactly on the main window.
+    std::vector<std::string> rows = tmux->CaptureRows();
+    int captions = 0;
+    for (const std::string& row : rows)
+        if (row.find("Overwrite Test") != std::string::npos)
+            ++captions;
+    EXPECT_EQ(captions, 2) << tmux->Capture();
+}
+
 } // namespace
