@@ -3,6 +3,7 @@
 #include "Control.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 namespace win {
@@ -23,6 +24,16 @@ StaticState* State(HWND hwnd) {
 
 DWORD TypeOf(HWND hwnd) {
     return StyleOf(hwnd) & SS_TYPEMASK;
+}
+
+// A full path (a drive and a backslash, or two backslashes) on a line of its own: too long
+// for its cells, it is shortened in its middle, as SS_PATHELLIPSIS asks, so that its drive
+// and its file name stay in view.
+bool LooksLikePath(const std::string& text) {
+    bool drive = text.size() > 3 && std::isalpha(static_cast<unsigned char>(text[0])) &&
+                 text[1] == ':' && text[2] == '\\';
+    bool unc = text.size() > 2 && text[0] == '\\' && text[1] == '\\';
+    return (drive || unc) && text.find_first_of("\r\n") == std::string::npos;
 }
 
 void Paint(HWND hwnd) {
@@ -92,7 +103,7 @@ void Paint(HWND hwnd) {
         }
         if (style & SS_NOPREFIX)
             format |= DT_NOPREFIX;
-        if ((style & SS_ELLIPSISMASK) == SS_PATHELLIPSIS) {
+        if ((style & SS_ELLIPSISMASK) == SS_PATHELLIPSIS || LooksLikePath(w->text)) {
             format |= DT_PATH_ELLIPSIS | DT_SINGLELINE;
             format &= ~static_cast<UINT>(DT_WORDBREAK);
         } else {
@@ -184,7 +195,7 @@ void FitStaticToText(HWND hwnd) {
         fitted.right = right;
         DWORD type = TypeOf(hwnd);
         bool wraps = (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) &&
-                     (w->style & SS_ELLIPSISMASK) != SS_PATHELLIPSIS;
+                     (w->style & SS_ELLIPSISMASK) != SS_PATHELLIPSIS && !LooksLikePath(w->text);
         if (wraps && right < home.left + needed) {
             // Then below, row by row, while the rows are free.
             int rows = RowsNeeded(hwnd, w->text, (right - home.left) / kCellWidth);
