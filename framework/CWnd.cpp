@@ -342,6 +342,17 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
         ::GetWindowRect(center, &area);
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;
+    if (x == area.left && y == area.top && width == area.right - area.left &&
+        height == area.bottom - area.top) {
+        // A window as large as its owner would cover it exactly and pass for a new page of
+        // it: it stands a caption's height lower and twice a frame's width to the right.
+        x += 2 * GetSystemMetrics(SM_CXSIZE);
+        y += GetSystemMetrics(SM_CYCAPTION);
+        if (x + width > screen.right || y + height > screen.bottom) {
+            x = area.left - 2 * GetSystemMetrics(SM_CXSIZE);
+            y = area.top - GetSystemMetrics(SM_CYCAPTION);
+        }
+    }
     // Keep the whole window on the screen where it fits.
     if (x + width > screen.right)
         x = screen.right - width;

@@ -56,6 +56,9 @@ struct DeviceContext : Object {
     HWND hwnd = nullptr;
     POINT base{0, 0};           // screen pixel of the window's (or client area's) top-left corner
     std::vector<RECT> excluded; // screen rectangles of windows above, never drawn on
+    // The screen rectangle the window shows, before any clipping to an update region: a
+    // double-byte character half inside the clip is drawn whole when its other half lies here.
+    RECT area{0, 0, 0, 0};
     DcState state;
     std::vector<DcState> saved;
 
@@ -110,6 +113,8 @@ inline int RowAt(int screenY) {
 // Whether a device context may draw on a cell: on the screen, inside its clip and outside
 // the windows above.
 bool CellVisible(const DeviceContext& dc, int column, int row);
+// Whether a cell belongs to what the device context's window shows, whatever the clip.
+bool CellInArea(const DeviceContext& dc, int column, int row);
 
 bool IsLeadByteAt(const char* text, int index, int count);
 

@@ -94,10 +94,16 @@ HDC CreateWindowDC(HWND hwnd, bool clientOnly) {
         dc->base = POINT{whole.left, whole.top};
     }
     dc->state.clip = area;
+    dc->area = area;
     dc->state.font = GetStockObject(SYSTEM_FONT);
     dc->state.brush = GetStockObject(WHITE_BRUSH);
     dc->state.pen = GetStockObject(BLACK_PEN);
     return reinterpret_cast<HDC>(RegisterObject(dc));
+}
+
+void ClipToUpdateRect(HDC hdc, const RECT& update) {
+    if (DeviceContext* dc = FindDC(hdc))
+        dc->state.clip = Intersect(dc->state.clip, dc->ToScreen(update));
 }
 
 BOOL ReleaseWindowDC(HDC hdc) {
@@ -135,6 +141,18 @@ bool CellVisible(const DeviceContext& dc, int column, int row) {
     int x = column * kCellWidth, y = row * kCellHeight;
     const RECT& clip = dc.state.clip;
     if (x < clip.left || x >= clip.right || y < clip.top || y >= clip.bottom)
+        return false;
+    for (const RECT& rect : dc.excluded)
+        if (x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom)
+            return false;
+    return true;
+}
+
+bool CellInArea(const DeviceContext& dc, int column, int row) {
+    if (!CScreen::Get().Contains(column, row))
+        return false;
+    int x = column * kCellWidth, y = row * kCellHeight;
+    if (x < dc.area.left || x >= dc.area.right || y < dc.area.top || y >= dc.area.bottom)
         return false;
     for (const RECT& rect : dc.excluded)
         if (x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom)
@@ -313,7 +331,10 @@ int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) 
     DeviceContext* dc = FindDC(hdc);
     if (!dc)
         return 0;
-    dc->state.clip = Intersect(dc->state.clip, dc->ToScreen(RECT{left, top, right, bottom}));
+    RECT limit = dc->ToScreen(RECT{left, top, right, bottom});
+    dc->state.clip = Intersect(dc->state.clip, limit);
+    // What the program clips away stays away, also for a character that straddles the edge.
+    dc->area = Intersect(dc->area, limit);
     if (IsEmpty(dc->state.clip))
         return NULLREGION;
     return dc->excluded.empty() ? SIMPLEREGION : COMPLEXREGION;

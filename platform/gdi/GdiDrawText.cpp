@@ -183,6 +183,71 @@ void AddEllipsis(Line& line, int maxWidth) {
     line.swap(cut);
 }
 
+// The ellipsis character of the code page: one glyph, two cells in code page 932.
+Glyph EllipsisGlyph() {
+    switch (host::detail::AnsiCodePage()) {
+    case 932:
+        return Glyph{{'\x81', '\x63'}, 2, false};
+    case 1252:
+        return Glyph{{'\x85', 0}, 1, false};
+    default:
+        return Glyph{{'.', 0}, 1, false};
+    }
+}
+
+bool IsBackslash(const Glyph& glyph) {
+    return glyph.length == 1 && glyph.bytes[0] == '\\';
+}
+
+// A path too long for its line keeps its start (the drive) and its last part (the file name,
+// or the last folder of a directory) and loses characters in the middle to an ellipsis.
+void AddPathEllipsis(Line& line, int maxWidth) {
+    if (Width(line) <= maxWidth)
+        return;
+    size_t last = line.size();
+    size_t search = line.size();
+    if (search > 0 && IsBackslash(line[search - 1]))
+        --search; // a directory: keep its last folder
+    for (size_t i = search; i-- > 0;)
+        if (IsBackslash(line[i])) {
+            last = i;
+            break;
+        }
+    size_t firstEnd = 0; // after the first backslash: "C:\"
+    for (size_t i = 0; i < line.size(); ++i)
+        if (IsBackslash(line[i])) {
+            firstEnd = i + 1;
+            break;
+        }
+    if (last >= line.size() || firstEnd == 0 || firstEnd > last) {
+        AddEllipsis(line, maxWidth);
+        return;
+    }
+    Glyph ellipsis = EllipsisGlyph();
+    Line tail(line.begin() + static_cast<long>(last), line.end());
+    int room = maxWidth / kCellWidth - ellipsis.length - Width(tail) / kCellWidth;
+    Line cut;
+    int used = 0;
+    for (size_t i = 0; i < last; ++i) {
+        if (used + line[i].length > room)
+            break;
+        cut.push_back(line[i]);
+        used += line[i].length;
+    }
+    if (cut.size() < firstEnd) {
+        // Not even the drive fits before the last part: the last part is cut at its end.
+        cut.assign(line.begin(), line.begin() + static_cast<long>(firstEnd));
+        cut.push_back(ellipsis);
+        cut.insert(cut.end(), tail.begin(), tail.end());
+        AddEllipsis(cut, maxWidth);
+        line.swap(cut);
+        return;
+    }
+    cut.push_back(ellipsis);
+    cut.insert(cut.end(), tail.begin(), tail.end());
+    line.swap(cut);
+}
+
 std::vector<Line> Layout(const std::vector<Glyph>& glyphs, int maxWidth, UINT format) {
     std::vector<Line> lines;
     if (format & DT_SINGLELINE) {
@@ -191,7 +256,9 @@ std::vector<Line> Layout(const std::vector<Glyph>& glyphs, int maxWidth, UINT fo
             if (glyph.LineBreak())
                 glyph.bytes[0] = ' ';
         ExpandTabs(line, format);
-        if (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))
+        if (format & DT_PATH_ELLIPSIS)
+            AddPathEllipsis(line, maxWidth);
+        else if (format & DT_END_ELLIPSIS)
             AddEllipsis(line, maxWidth);
         lines.push_back(line);
         return lines;
@@ -243,6 +310,22 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
         return height;
     }
 
+    if ((format & DT_END_ELLIPSIS) && !(format & DT_SINGLELINE)) {
+        // Wrapped text with more lines than the rectangle holds ends, cut, with an ellipsis on
+        // the last line shown; a line too wide for it (one long word) ends with one as well.
+        size_t shown =
+            static_cast<size_t>(std::max<LONG>(1, (rect->bottom - rect->top) / kCellHeight));
+        if (lines.size() > shown) {
+            lines.resize(shown);
+            Line& last = lines.back();
+            Glyph ellipsis = EllipsisGlyph();
+            while (!last.empty() && Width(last) + ellipsis.length * kCellWidth > maxWidth)
+                last.pop_back();
+            last.push_back(ellipsis);
+        }
+        for (Line& line : lines)
+            AddEllipsis(line, maxWidth);
+    }
     int top = rect->top;
     if (format & DT_SINGLELINE) {
         if (format & DT_VCENTER)

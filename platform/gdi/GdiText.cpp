@@ -40,8 +40,12 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
         bool underlined = underline && static_cast<size_t>(i) < underline->size() &&
                           (*underline)[static_cast<size_t>(i)];
         if (IsLeadByteAt(text, i, count)) {
-            if (CellVisible(dc, column, row) && CellVisible(dc, column + 1, row) &&
-                InLimit(limit, column, row) && InLimit(limit, column + 1, row)) {
+            // A character that straddles the edge of the region being painted (the edge of a
+            // menu that closed) is drawn whole: the half outside was lost with the other half.
+            bool lead = CellVisible(dc, column, row), trail = CellVisible(dc, column + 1, row);
+            bool whole = (lead && trail) || ((lead || trail) && CellInArea(dc, column, row) &&
+                                             CellInArea(dc, column + 1, row));
+            if (whole && InLimit(limit, column, row) && InLimit(limit, column + 1, row)) {
                 auto* bytes = reinterpret_cast<const unsigned char*>(text + i);
                 screen.PutCharacter(column, row, bytes, 2, dc.state.textColor, background,
                                     underlined);

@@ -7,6 +7,7 @@
 #include "gdi/Screen.h"
 #include "TuiColors.h"
 #include "TuiKeys.h"
+#include "user/ScreenPlacement.h"
 
 #include <kernel/Interrupt.h>
 
@@ -14,8 +15,11 @@
 
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -24,12 +28,18 @@
 #include <cstring>
 #include <cwchar>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace host::frontend {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
 constexpr std::chrono::milliseconds kPollPresentInterval(50);
+// The terminal's last row is the status line's; the windows get the rows above it.
+constexpr int kStatusRows = 1;
+constexpr int kResizeCheckMs = 250;
+constexpr wint_t kRedrawKey = 12; // Ctrl+L, as in most full-screen programs
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 struct TuiState {
@@ -40,6 +50,9 @@ struct TuiState {
     std::chrono::steady_clock::time_point lastPresented;
     int failures = 0;
     bool forceRedraw = true;
+    // The terminal is smaller than the windows need: it shows what size is needed instead.
+    bool tooSmall = false;
+    SIZE needed{0, 0};
     CColorPairs colors;
     std::map<uint32_t, wchar_t> characters; // converted cells, by code page and bytes
     UINT charactersCodePage = 0;
@@ -120,12 +133,90 @@ void PutCell(int row, int column, wchar_t wide, COLORREF foreground, COLORREF ba
              bool underline) {
     wchar_t text[2] = {wide, L'\0'};
     attr_t attributes = A_NORMAL;
-    short pair = State().colors.PairFor(foreground, background, attributes);
     if (underline)
-        attributes |= A_UNDERLINE;
+        attributes |= State().colors.MnemonicAttributes(foreground, background);
+    short pair = State().colors.PairFor(foreground, background, attributes);
     cchar_t cell;
     setcchar(&cell, text, attributes, pair, nullptr);
     mvadd_wch(row, column, &cell);
+}
+
+int TerminalRows() {
+    int rows = 0, columns = 0;
+    getmaxyx(stdscr, rows, columns);
+    (void)columns;
+    return rows;
+}
+
+int TerminalColumns() {
+    int rows = 0, columns = 0;
+    getmaxyx(stdscr, rows, columns);
+    (void)rows;
+    return columns;
+}
+
+// Whether the terminal's size differs from what the library knows; if so, tells it.
+bool TerminalSizeChanged() {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
+        return false;
+    if (size.ws_row == LINES && size.ws_col == COLS)
+        return false;
+    resize_term(size.ws_row, size.ws_col);
+    return true;
+}
+
+// Sizes the screen to the terminal (never smaller than the windows shown need, so that none
+// is cut) and puts the windows on it again. TRUE when the screen changed.
+bool FitScreenToTerminal() {
+    TuiState& state = State();
+    gdi::CScreen& screen = gdi::CScreen::Get();
+    int columns = TerminalColumns();
+    int rows = TerminalRows() - kStatusRows;
+    SIZE needed = host::SmallestScreenForWindows();
+    bool tooSmall = columns < needed.cx || rows < needed.cy;
+    if (tooSmall != state.tooSmall)
+        state.forceRedraw = true;
+    state.tooSmall = tooSmall;
+    state.needed = needed;
+    columns = std::max<int>(columns, needed.cx);
+    rows = std::max<int>(rows, std::max<int>(needed.cy, 1));
+    if (columns == screen.Columns() && rows == screen.Rows())
+        return false;
+    screen.Resize(columns, rows, GetSysColor(COLOR_BACKGROUND));
+    host::PlaceWindowsOnScreen();
+    state.forceRedraw = true;
+    return true;
+}
+
+// Said instead of the windows while the terminal is too small for them.
+void PresentTooSmall() {
+    TuiState& state = State();
+    int rows = TerminalRows();
+    int columns = TerminalColumns();
+    std::string size =
+        std::to_string(state.needed.cx) + " x " + std::to_string(state.needed.cy + kStatusRows);
+    std::vector<std::string> lines = {
+        "The terminal is too small.",
+        "Veltrix Setup needs",
+        "at least " + size + ";",
+        "this one is " + std::to_string(columns) + " x " + std::to_string(rows) + ".",
+        "Please enlarge it.",
+    };
+    attr_t attributes = A_NORMAL;
+    short pair = state.colors.PairFor(RGB(255, 255, 255), RGB(0, 0, 0), attributes);
+    bkgdset(' ' | COLOR_PAIR(pair));
+    erase();
+    int top = std::max(0, (rows - static_cast<int>(lines.size())) / 2);
+    for (size_t i = 0; i < lines.size() && top + static_cast<int>(i) < rows; ++i) {
+        std::string line = lines[i].substr(0, static_cast<size_t>(std::max(0, columns)));
+        int left = std::max(0, (columns - static_cast<int>(line.size())) / 2);
+        attrset(attributes | COLOR_PAIR(pair));
+        mvaddstr(top + static_cast<int>(i), left, line.c_str());
+    }
+    attrset(A_NORMAL);
+    bkgdset(' ');
+    curs_set(0);
 }
 
 } // namespace
@@ -169,6 +260,13 @@ bool StartTui(std::string& error) {
     set_escdelay(kEscapeDelayMs);
     g_bCursesActive = 1;
     cbreak();
+    // Ctrl+Q (the close key) and Ctrl+S are the program's, not the terminal's flow control.
+    termios modes{};
+    if (tcgetattr(STDIN_FILENO, &modes) == 0) {
+        modes.c_iflag &= ~static_cast<tcflag_t>(IXON);
+        tcsetattr(STDIN_FILENO, TCSANOW, &modes);
+        def_prog_mode();
+    }
     noecho();
     nonl();
     intrflush(stdscr, FALSE);
@@ -195,11 +293,9 @@ bool StartTui(std::string& error) {
         exitHandler = true;
     }
 
-    int rows = 0, columns = 0;
-    getmaxyx(stdscr, rows, columns);
-    gdi::CScreen::Get().Resize(columns < 80 ? 80 : columns, rows < 25 ? 25 : rows,
-                               GetSysColor(COLOR_BACKGROUND));
     state.running = true;
+    state.tooSmall = false;
+    FitScreenToTerminal();
     state.forceRedraw = true;
     return true;
 }
@@ -226,6 +322,15 @@ void PresentTui() {
     const gdi::CScreen& screen = gdi::CScreen::Get();
     if (!state.running || (!state.forceRedraw && state.presented == screen.Generation()))
         return;
+    if (state.tooSmall) {
+        PresentTooSmall();
+        if (state.forceRedraw)
+            clearok(curscr, TRUE);
+        refresh();
+        state.presented = screen.Generation();
+        state.forceRedraw = false;
+        return;
+    }
     int rows = 0, columns = 0;
     getmaxyx(stdscr, rows, columns);
     if (rows > screen.Rows())
@@ -282,16 +387,28 @@ void PresentTui() {
 
 namespace {
 
-enum class ReadResult { Posted, Nothing, Gone };
+// Posted: input was posted; Changed: the screen changed (a resize, a repaint asked for), so the
+// window system has painting to do.
+enum class ReadResult { Posted, Changed, Nothing, Gone };
 
 // Reads one key or click and posts it; with wait false, returns at once when none is there.
 ReadResult ReadOne(bool wait) {
     TuiState& state = State();
-    timeout(wait ? -1 : 0);
+    timeout(wait ? kResizeCheckMs : 0);
+    auto started = std::chrono::steady_clock::now();
     wint_t key = 0;
     int result = get_wch(&key);
     if (result == ERR) {
-        if (!wait || errno == EINTR)
+        // A resize whose signal came while the library was busy (reading an Escape) shows
+        // only in the terminal's size.
+        if (TerminalSizeChanged()) {
+            FitScreenToTerminal();
+            state.forceRedraw = true;
+            return ReadResult::Changed;
+        }
+        if (!wait || errno == EINTR ||
+            std::chrono::steady_clock::now() - started >=
+                std::chrono::milliseconds(kResizeCheckMs / 2))
             return ReadResult::Nothing;
         // A terminal that hung up reads as an endless stream of errors.
         pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -302,9 +419,18 @@ ReadResult ReadOne(bool wait) {
     state.failures = 0;
     bool functionKey = result == KEY_CODE_YES;
     if (functionKey && key == KEY_RESIZE) {
+        FitScreenToTerminal();
         state.forceRedraw = true;
-        return ReadResult::Nothing;
+        return ReadResult::Changed;
     }
+    if (!functionKey && key == kRedrawKey) {
+        host::RepaintScreen();
+        state.forceRedraw = true;
+        return ReadResult::Changed;
+    }
+    // Keys typed while the windows cannot be seen would act blindly.
+    if (state.tooSmall)
+        return ReadResult::Nothing;
     if (functionKey && key == KEY_MOUSE) {
         MEVENT event;
         if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
@@ -336,11 +462,15 @@ ReadResult ReadOne(bool wait) {
 bool ReadTuiInput() {
     if (!State().running)
         return false;
+    // Windows shown or closed since the last wait may need another screen size.
+    if (FitScreenToTerminal())
+        return true;
     while (true) {
         host::EndIfInterrupted();
         PresentTui();
         switch (ReadOne(true)) {
         case ReadResult::Posted:
+        case ReadResult::Changed:
             return true;
         case ReadResult::Gone:
             return false;
@@ -363,7 +493,11 @@ void PollTui(bool readKeys) {
     }
     if (!readKeys)
         return;
-    for (int i = 0; i < 64 && ReadOne(false) == ReadResult::Posted; ++i) {
+    FitScreenToTerminal();
+    for (int i = 0; i < 64; ++i) {
+        ReadResult result = ReadOne(false);
+        if (result != ReadResult::Posted && result != ReadResult::Changed)
+            break;
     }
 }
 

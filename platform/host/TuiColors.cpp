@@ -52,8 +52,27 @@ int NearestTerminalColor(COLORREF color, int colors) {
     return colors >= 16 ? standard : standard % 8;
 }
 
+namespace {
+
+bool Light(COLORREF color) {
+    return GetRValue(color) + GetGValue(color) + GetBValue(color) > 384;
+}
+
+// The window colour (white) of edits and lists is the dialog's grey among eight colours: such
+// fields take black, with light text, so that they do not vanish into the dialog.
+constexpr int kWhite = 15;
+constexpr int kFieldBackground = 0;
+constexpr int kFieldText = 7;
+
+} // namespace
+
 void CColorPairs::Start() {
     m_bColors = has_colors();
+    // The console cannot underline in colour ("no_color_video" names the underline).
+    const char* underline = tigetstr(const_cast<char*>("smul"));
+    int noColorVideo = tigetnum(const_cast<char*>("ncv"));
+    m_bUnderline = underline && underline != reinterpret_cast<const char*>(-1) &&
+                   !(m_bColors && noColorVideo > 0 && (noColorVideo & 2));
     m_pairs.clear();
     m_nNextPair = 1;
     if (!m_bColors)
@@ -76,6 +95,11 @@ short CColorPairs::PairFor(COLORREF foreground, COLORREF background, attr_t& att
     }
     int fg = NearestTerminalColor(foreground, m_nColors);
     int bg = NearestTerminalColor(background, m_nColors);
+    if (m_nColors == 8 && gdi::NearestStandardColor(background) == kWhite) {
+        bg = kFieldBackground;
+        if (fg == bg)
+            fg = kFieldText;
+    }
     if (m_nColors == 8 && gdi::NearestStandardColor(foreground) >= 8 &&
         gdi::NearestStandardColor(foreground) != 15)
         attributes |= A_BOLD;
@@ -89,6 +113,18 @@ short CColorPairs::PairFor(COLORREF foreground, COLORREF background, attr_t& att
     init_pair(pair, static_cast<short>(fg), static_cast<short>(bg));
     m_pairs[key] = pair;
     return pair;
+}
+
+} // namespace host::frontend
+
+namespace host::frontend {
+
+attr_t CColorPairs::MnemonicAttributes(COLORREF& foreground, COLORREF background) const {
+    if (m_bUnderline)
+        return A_UNDERLINE;
+    if (m_bColors)
+        foreground = Light(background) ? RGB(255, 0, 0) : RGB(255, 255, 0);
+    return A_BOLD;
 }
 
 } // namespace host::frontend

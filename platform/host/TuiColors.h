@@ -22,11 +22,15 @@ class CColorPairs {
     // The pair for a foreground and background; adds the attributes the pair alone cannot
     // give (bold for a bright foreground on eight colours, reverse without colours).
     short PairFor(COLORREF foreground, COLORREF background, attr_t& attributes);
+    // The attributes that mark a mnemonic: an underline where the terminal shows one with
+    // colours; else bold in a colour that stands out (the foreground is changed for it).
+    attr_t MnemonicAttributes(COLORREF& foreground, COLORREF background) const;
 
   private:
     bool m_bColors = false;
     int m_nColors = 0;
     int m_nPairLimit = 0;
+    bool m_bUnderline = true;
     short m_nNextPair = 1;
     std::map<long, short> m_pairs;
 };

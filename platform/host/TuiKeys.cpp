@@ -94,6 +94,10 @@ KeyInput TranslateKey(bool functionKey, unsigned key, bool alt) {
     default:
         break;
     }
+    // Ctrl+Q closes the window, as the system menu says: Alt+F4 seldom gets through a
+    // terminal emulator, which keeps it for its own windows.
+    if (key == 'Q' - '@')
+        return Key(VK_F4, false, false, true);
     if (key >= 1 && key <= 26)
         return Key('A' + key - 1, false, true, alt);
     if (key < 0x20 || key == 0x7F || (key >= 0x80 && key < 0xA0) || key > 0x10FFFF ||

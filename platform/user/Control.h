@@ -23,6 +23,14 @@ DWORD StyleOf(HWND control);
 // paint, which comes at once when lParam asks for it. A control without state keeps none.
 LRESULT AnswerFontMessage(HWND control, HFONT* kept, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Lets a static's text take the free cells beside it (up to the margin it keeps on its
+// left, a cell short of the next control) and then below it, where its box is too small
+// for it: cells are coarser than the proportional fonts the templates were laid out for.
+void FitStaticToText(HWND control);
+// After a dialog's controls were made: a label that reaches the field beside it pushes that
+// field (and the controls lined up with it) a few cells right; then every static is fitted.
+void MakeRoomForLabels(HWND dialog);
+
 // A control's own state, made on the first message it gets: messages may reach it before
 // WM_NCCREATE, and none of them should find it without one.
 template <class T> T* ControlState(HWND control) {

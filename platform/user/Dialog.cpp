@@ -13,6 +13,7 @@
 // pixels to cells.
 #include "user/Dialog.h"
 
+#include "Control.h"
 #include "MessageQueue.h"
 
 #include <algorithm>
@@ -186,6 +187,7 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& t, HINSTANCE instance, 
     }
     if (Find(hwnd) == nullptr)
         return nullptr;
+    MakeRoomForLabels(hwnd);
 
     HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
     LRESULT focusWanted = Send(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);

@@ -58,8 +58,9 @@ void FillSystemMenu(Menu* menu, DWORD style) {
                 {MF_STRING, SC_MINIMIZE, japanese ? "\x8D\xC5\x8F\xAC\x89\xBB(&N)" : "Mi&nimize"});
         menu->items.push_back({MF_SEPARATOR, 0, ""});
     }
+    // Ctrl+Q: the key of the close command that reaches the program in a terminal.
     menu->items.push_back({MF_STRING, SC_CLOSE,
-                           japanese ? "\x95\xC2\x82\xB6\x82\xE9(&C)\tAlt+F4" : "&Close\tAlt+F4"});
+                           japanese ? "\x95\xC2\x82\xB6\x82\xE9(&C)\tCtrl+Q" : "&Close\tCtrl+Q"});
 }
 
 // Where an item is: by command id (searching popups too) or by position.
@@ -179,7 +180,13 @@ LRESULT CALLBACK MenuPopupProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             RECT row = {0, static_cast<LONG>(i) * kCellHeight, client.right,
                         static_cast<LONG>(i + 1) * kCellHeight};
             if (item.flags & MF_SEPARATOR) {
-                DrawEdge(hdc, &row, EDGE_ETCHED, BF_TOP);
+                // A line across the row: a row of cells has no room for an etched edge.
+                HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+                HGDIOBJ old = SelectObject(hdc, pen);
+                MoveToEx(hdc, 0, row.top + kCellHeight / 2, nullptr);
+                LineTo(hdc, client.right, row.top + kCellHeight / 2);
+                SelectObject(hdc, old);
+                DeleteObject(pen);
                 continue;
             }
             bool selected = static_cast<int>(i) == s->selection;

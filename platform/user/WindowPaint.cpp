@@ -357,7 +357,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     HDC hdc = gdi::CreateWindowDC(hWnd, true);
     if (hdc == nullptr)
         return nullptr;
-    IntersectClipRect(hdc, update.left, update.top, update.right, update.bottom);
+    gdi::ClipToUpdateRect(hdc, update);
     *paint = PAINTSTRUCT{};
     paint->hdc = hdc;
     paint->rcPaint = update;

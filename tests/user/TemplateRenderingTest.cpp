@@ -87,12 +87,13 @@ TEST_F(TemplateRenderingTest, PathPage) {
     EXPECT_EQ(At(page, 8, 6, line1.size()), line1);
     EXPECT_EQ(At(page, 8, 18, 16), "\x82\xE6\x82\xEB\x82\xB5\x82\xA2\x82\xC5\x82\xB7\x82\xA9\x81H");
     // Labels show their mnemonic without the "&"; 32 dialog units are 8 cells, one fewer
-    // than the label needs, so its last cell is cut rather than its mnemonic wrapped away.
-    EXPECT_EQ(At(page, 8, 36, 9), "\xBA\xCB\xDF\xB0\x8C\xB3(F ");
-    EXPECT_EQ(At(page, 8, 54, 9), "\xBA\xCB\xDF\xB0\x90\xE6(T ");
-    ExpectControlAt(page, 1000, 40, 34);
+    // than the label needs, so the label takes the cells beside it and the edits lined up
+    // after it start two cells later (column 12), a blank cell after the label.
+    EXPECT_EQ(At(page, 8, 36, 10), "\xBA\xCB\xDF\xB0\x8C\xB3(F) ");
+    EXPECT_EQ(At(page, 8, 54, 10), "\xBA\xCB\xDF\xB0\x90\xE6(T) ");
+    ExpectControlAt(page, 1000, 48, 34);
     ExpectControlAt(page, 1002, 196, 33);
-    ExpectControlAt(page, 1001, 40, 52);
+    ExpectControlAt(page, 1001, 48, 52);
     ExpectControlAt(page, 1003, 196, 51);
     ExpectControlAt(page, IDOK, 138, 108);
     ExpectControlAt(page, IDCANCEL, 196, 108);
@@ -107,7 +108,8 @@ TEST_F(TemplateRenderingTest, CopyPage) {
     UpdateWindow(m_main);
     EXPECT_EQ(At(page, 8, 24, 8), "\xBA\xCB\xDF\xB0\x8C\xB3 :");
     EXPECT_EQ(At(page, 8, 36, 8), "\xBA\xCB\xDF\xB0\x90\xE6 :");
-    EXPECT_EQ(At(page, 40, 24, 12), "D:\\SETUP.INF");
+    // The paths start a cell after their labels, which fill their 8 cells.
+    EXPECT_EQ(At(page, 40, 24, 13), " D:\\SETUP.INF");
     ExpectControlAt(page, 1013, 27, 77);
     ExpectControlAt(page, IDCANCEL, 196, 108);
     // The empty static 1013 shows nothing.
@@ -144,9 +146,11 @@ TEST_F(TemplateRenderingTest, OverwriteDialog) {
     EXPECT_EQ(At(dialog, 6, 6, 7), "APP.EXE");
     EXPECT_EQ(At(dialog, 20, 18, 4), "\x82\xCD\xBA\xCB");
     EXPECT_EQ(At(dialog, 6, 86, 4), "\x8F\xE3\x8F\x91");
-    ExpectControlAt(dialog, 1011, 56, 44);
-    ExpectControlAt(dialog, 1010, 56, 71);
-    ExpectControlAt(dialog, 1013, 56, 60);
+    // "存在するﾌｧｲﾙ :" needs 14 cells: the column of values moves from 14 to 16.
+    EXPECT_EQ(At(dialog, 6, 32, 15), "\x91\xB6\x8D\xDD\x82\xB7\x82\xE9\xCC\xA7\xB2\xD9 : ");
+    ExpectControlAt(dialog, 1011, 64, 44);
+    ExpectControlAt(dialog, 1010, 64, 71);
+    ExpectControlAt(dialog, 1013, 64, 60);
     ExpectControlAt(dialog, IDYES, 82, 108);
     EXPECT_TRUE(RowHas(dialog, 108, "\x82\xCD\x82\xA2(Y)"));
     EXPECT_TRUE(RowHas(dialog, 108, "\x82\xA2\x82\xA2\x82\xA6(N)"));

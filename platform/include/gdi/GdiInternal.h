@@ -25,6 +25,10 @@ constexpr int kCellHeight = 16;
 // font, a white brush, a black pen, black text on white, opaque background, TA_LEFT | TA_TOP.
 // BeginPaint narrows it to the update region with IntersectClipRect.
 HDC CreateWindowDC(HWND hwnd, bool clientOnly);
+// Limits a window's device context to the update rectangle being painted (logical
+// coordinates); unlike IntersectClipRect it lets a double-byte character that straddles the
+// rectangle's edge be drawn whole.
+void ClipToUpdateRect(HDC hdc, const RECT& update);
 // Frees a device context made by CreateWindowDC. FALSE for a handle that is not one.
 BOOL ReleaseWindowDC(HDC hdc);
 // The window a device context was made for (null for the screen or an unknown handle).
