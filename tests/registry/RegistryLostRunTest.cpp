@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -82,6 +83,20 @@ TEST_F(RegistryLostRunTest, ADamagedSystemRegFailsTheRun) {
                           "[Software] 1\n\"a\"=dword:zz\n";
     ASSERT_TRUE(WriteHostFile(SystemReg(), damaged));
     ExpectLost(damaged);
+}
+
+// A prefix directory that takes no new file (immutable, as root cannot be kept out by modes)
+// cannot take the new registry file either: the run fails and the old file stays.
+TEST_F(RegistryLostRunTest, APrefixDirectoryThatTakesNoNewFileFailsTheRun) {
+    MakePrefix();
+    std::string before = ReadHostFile(SystemReg());
+    if (std::system(("chattr +i " + Prefix() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "the file system here cannot make a directory immutable";
+    struct Mutable {
+        std::string dir;
+        ~Mutable() { std::system(("chattr -i " + dir).c_str()); }
+    } restore{Prefix()};
+    ExpectLost(before);
 }
 
 } // namespace
