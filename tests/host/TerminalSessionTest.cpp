@@ -2,6 +2,7 @@
 // tmux session (as the TerminalChild tests), and the TerminalSession tests read the terminal
 // with capture-pane and type into it with send-keys. Skipped where tmux is not installed.
 #include "TempDir.h"
+#include "TmuxSession.h"
 
 #include <gtest/gtest.h>
 #include <host/Frontend.h>
@@ -23,34 +24,10 @@ namespace {
 
 const char kChildDirVariable[] = "VELTRIX_TUI_CHILD_DIR";
 
-std::string Run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    pclose(pipe);
-    return output;
-}
-
-bool HaveTmux() {
-    return std::system("tmux -V >/dev/null 2>&1") == 0;
-}
-
 std::string SelfPath() {
     char path[4096];
     ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
-}
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
 }
 
 std::string ReadFile(const std::string& path) {
@@ -60,44 +37,14 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// A tmux server of its own, with one session that runs a child test of this program.
-class CTmuxSession {
+// A terminal that runs a child test of this program.
+class CChildTerminal : public CTmuxSession {
   public:
-    CTmuxSession(const std::string& childTest, const std::string& childDir,
-                 const std::string& environment = "") {
-        static int sessions = 0;
-        m_socket = "veltrix-gdi-" + std::to_string(getpid()) + "-" + std::to_string(++sessions);
-        std::string child = "env " + environment + " " + std::string(kChildDirVariable) + "=" +
-                            Quote(childDir) + " " + Quote(SelfPath()) +
-                            " --gtest_filter=" + childTest + " 2>" + Quote(childDir + "/stderr") +
-                            "; echo CHILD-EXIT $?; sleep 60";
-        Tmux("-f /dev/null new-session -d -x 100 -y 30 -s gdi " + Quote("sh -c " + Quote(child)));
-        Tmux("set-option -g escape-time 0");
-    }
-    ~CTmuxSession() { Tmux("kill-server"); }
-
-    std::string Tmux(const std::string& arguments) const {
-        return Run("tmux -u -L " + m_socket + " " + arguments + " 2>/dev/null");
-    }
-    std::string Capture(bool escapes = false) const {
-        return Tmux(std::string("capture-pane -p ") + (escapes ? "-e " : "") + "-t gdi");
-    }
-    bool WaitFor(const std::string& text, int seconds = 20) const {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            if (Capture().find(text) != std::string::npos)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
-    void Keys(const std::string& keys) const { Tmux("send-keys -t gdi " + keys); }
-    bool AlternateScreen() const {
-        return Tmux("display-message -p -t gdi '#{alternate_on}'").find('1') != std::string::npos;
-    }
-
-  private:
-    std::string m_socket;
+    CChildTerminal(const std::string& childTest, const std::string& childDir,
+                   const std::string& environment = "")
+        : CTmuxSession("env " + environment + " " + std::string(kChildDirVariable) + "=" +
+                       Quote(childDir) + " " + Quote(SelfPath()) + " --gtest_filter=" + childTest +
+                       " 2>" + Quote(childDir + "/stderr") + "; echo CHILD-EXIT $?; sleep 60") {}
 };
 
 // The child's side: a Japanese machine with the terminal front end and one window that takes
@@ -269,7 +216,7 @@ TEST(TerminalSession, RefusesATerminalThatCannotPlaceTheCursor) {
     if (!HaveTmux())
         GTEST_SKIP() << "tmux is not installed";
     TempDir dir;
-    CTmuxSession tmux("TerminalChild.RefuseTheTerminal", dir.path(), "TERM=dumb");
+    CChildTerminal tmux("TerminalChild.RefuseTheTerminal", dir.path(), "TERM=dumb");
     ASSERT_TRUE(tmux.WaitFor("CHILD-EXIT 0")) << tmux.Capture() << ReadFile(dir / "stderr");
     std::string result = ReadFile(dir / "result");
     EXPECT_EQ(result.rfind("refused: ", 0), 0u) << result;
@@ -281,7 +228,7 @@ TEST(TerminalSession, ShowsTheScreenAndTurnsKeysIntoMessages) {
     if (!HaveTmux())
         GTEST_SKIP() << "tmux is not installed";
     TempDir dir;
-    CTmuxSession tmux("TerminalChild.RecordKeys", dir.path());
+    CChildTerminal tmux("TerminalChild.RecordKeys", dir.path());
     ASSERT_TRUE(tmux.WaitFor("Hello from the screen"))
         << tmux.Capture() << ReadFile(dir / "stderr");
     std::string screen = tmux.Capture();
@@ -330,7 +277,7 @@ TEST(TerminalSession, SignalGivesTheTerminalBack) {
     if (!HaveTmux())
         GTEST_SKIP() << "tmux is not installed";
     TempDir dir;
-    CTmuxSession tmux("TerminalChild.WaitForSignal", dir.path());
+    CChildTerminal tmux("TerminalChild.WaitForSignal", dir.path());
     ASSERT_TRUE(tmux.WaitFor("Hello from the screen"))
         << tmux.Capture() << ReadFile(dir / "stderr");
     EXPECT_TRUE(tmux.AlternateScreen());
@@ -346,7 +293,7 @@ TEST(TerminalSession, BusyProgramStillShowsAndReads) {
     if (!HaveTmux())
         GTEST_SKIP() << "tmux is not installed";
     TempDir dir;
-    CTmuxSession tmux("TerminalChild.BusyLoop", dir.path());
+    CChildTerminal tmux("TerminalChild.BusyLoop", dir.path());
     ASSERT_TRUE(tmux.WaitFor(" pass ")) << tmux.Capture() << ReadFile(dir / "stderr");
     std::string first = tmux.Capture();
     std::this_thread::sleep_for(std::chrono::milliseconds(400));

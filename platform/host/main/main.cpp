@@ -1,6 +1,7 @@
 // The native program: reads the command line, starts the emulated machine, the front end,
 // the transcript and the automation, runs the installer (WinMain) and ends with its status.
 #include "../HostOptions.h"
+#include "../Outcome.h"
 
 #include <host/Automation.h>
 #include <host/Frontend.h>
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     bool terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
     switch (host::ParseHostOptions(argc, argv, terminal, options, message)) {
     case host::ParseOutcome::Help:
+    case host::ParseOutcome::Version:
         std::fputs(message.c_str(), stdout);
         return 0;
     case host::ParseOutcome::Error:
@@ -144,6 +146,8 @@ int main(int argc, char** argv) {
         host::StopMachine();
         return Fail(host::kExitUnavailable, message);
     }
+    if (!options.Unattended())
+        host::SetTerminalDisks(options.disks);
     if (options.Unattended()) {
         host::StartAutomation(automation);
         host::SetAutomation(&host::ActOrStop);
@@ -163,6 +167,8 @@ int main(int argc, char** argv) {
     host::NoteLine("end", "status " + std::to_string(status) + " (" + StatusMeaning(status) + ")",
                    true);
     host::StopTranscript();
+    // Said after the terminal is given back, so that it stays on the screen.
+    std::fprintf(stderr, "%s\n", host::OutcomeLine(status).c_str());
     host::StopMachine();
     return status;
 }
