@@ -66,9 +66,6 @@ const char kHelp[] =
     "  --answers FILE     unattended, with the answers in FILE (docs/automation.md)\n"
     "  --transcript FILE  where the transcript goes (default: standard output in\n"
     "                     headless runs; - is standard output)\n"
-    "  --record FILE      write the choices of an interactive run as an answers\n"
-    "                     file that replays them unattended\n"
-    "  --quiet            no progress line on standard error in unattended runs\n"
     "  --version          show the version and exit\n"
     "  -h, --help         show this help and exit\n"
     "\n"
@@ -145,10 +142,6 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         ->type_name("ABBR");
     app.add_option("--codepage", codePage, "The machine's system code page: 932 or 1252")
         ->type_name("CP");
-    app.add_option("--record", options.recordFile,
-                   "Write the choices of an interactive run as an answers file")
-        ->type_name("FILE");
-    app.add_flag("--quiet", options.quiet, "No progress line on standard error");
     app.add_option("--ui", ui, "tui (default on a terminal) or headless")->type_name("NAME");
     app.add_flag("--silent", options.silent,
                  "Unattended: accept every page as proposed and answer Yes to confirmations");
@@ -242,10 +235,7 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         message = "--codepage: \"" + codePage + "\" is not a system code page (932 or 1252)";
         return ParseOutcome::Error;
     }
-    if (app.count("--record") > 0 && options.recordFile.empty()) {
-        message = "--record wants a file name";
-        return ParseOutcome::Error;
-    }
+
     if (ui.empty())
         options.ui = interactiveTerminal ? FrontendKind::Tui : FrontendKind::Headless;
     else if (ui == "tui")

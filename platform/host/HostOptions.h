@@ -25,8 +25,6 @@ struct HostOptions {
     OverwriteChoice overwrite = OverwriteChoice::Yes;
     std::string answersFile;
     std::string transcriptFile; // empty: the default for the front end; "-": standard output
-    std::string recordFile;     // --record: where the choices of an interactive run are written
-    bool quiet = false;         // --quiet: no progress line on standard error
 
     // An unattended run: the automation answers (silent, or with an answers file).
     bool Unattended() const { return silent || !answersFile.empty(); }
