@@ -82,7 +82,7 @@ struct AFX_MSGMAP {
          return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(target)->OnQueryDragIcon());     \
      }},
 #define ON_WM_SETFOCUS()                                                                           \
-    {WM_SETFOCUS, 0, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM) -> LRESULT {               \
+    {WM_SETFOCUS, 0, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM) -> LRESULT {              \
          static_cast<ThisClass*>(target)->OnSetFocus(                                              \
              CWnd::FromHandle(reinterpret_cast<HWND>(wParam)));                                    \
          return 0;                                                                                 \

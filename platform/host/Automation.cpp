@@ -166,8 +166,7 @@ void InsertAskedDisk(const Scene& scene) {
                  true);
     } else {
         NoteLine("action",
-                 "could not insert disk " + std::to_string(prompt.disk) + " from " +
-                     found->second,
+                 "could not insert disk " + std::to_string(prompt.disk) + " from " + found->second,
                  true);
     }
 }

@@ -31,7 +31,6 @@ bool ParseDisk(const std::string& text, std::map<int, std::string>& disks, std::
     return true;
 }
 
-
 // The help, written out by hand so that it reads well in a terminal of 80 columns.
 const char kHelp[] =
     "Usage: veltrix-setup [options]\n"

@@ -22,15 +22,14 @@ class ProgramTest : public ::testing::Test {
 TEST_F(ProgramTest, HelpListsTheOptionsAndTheKeysWithinAnEightyColumnTerminal) {
     RunResult run = RunSetup({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* option :
-         {"--media", "--media-type", "--disk", "--prefix", "--os", "--pc", "--codepage", "--lang",
-          "--ui", "--silent", "--src", "--dest", "--overwrite", "--answers", "--transcript",
-          "--version"})
+    for (const char* option : {"--media", "--media-type", "--disk", "--prefix", "--os", "--pc",
+                               "--codepage", "--lang", "--ui", "--silent", "--src", "--dest",
+                               "--overwrite", "--answers", "--transcript", "--version"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     size_t keys = run.out.find("Keys in the terminal:");
     ASSERT_NE(keys, std::string::npos) << run.out;
-    for (const char* key : {"Tab", "Shift+Tab", "Enter", "Esc", "Alt+letter", "F4", "Alt+Space",
-                            "F3"})
+    for (const char* key :
+         {"Tab", "Shift+Tab", "Enter", "Esc", "Alt+letter", "F4", "Alt+Space", "F3"})
         EXPECT_NE(run.out.find(key, keys), std::string::npos) << key;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);)

@@ -24,7 +24,7 @@ struct Machine {
     UINT codePage = 1252;
     std::string currentDir;              // Windows form: "D:\" or "C:\DIR"
     std::map<char, unsigned> driveTypes; // recorded types by upper-case letter
-    std::vector<PlacedDirectory> placed;   // where files were moved into place, in order
+    std::vector<PlacedDirectory> placed; // where files were moved into place, in order
     MissingFile lastMissing;
 };
 
