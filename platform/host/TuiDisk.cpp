@@ -20,7 +20,6 @@ struct DiskState {
     std::map<int, std::string> disks; // --disk N=DIR
     int askedDisk = 0;                // the disk of the last ask seen, 0 when none
     unsigned askedMissing = 0;        // LastMissingFile().count at that ask
-    std::function<void(int, char, const std::string&)> inserted;
 };
 
 DiskState& State() {
@@ -55,8 +54,6 @@ bool Insert(const DiskPrompt& prompt, const std::string& hostDir) {
              "insert disk " + std::to_string(prompt.disk) + " into " +
                  std::string(1, prompt.letter) + ": from " + hostDir,
              true);
-    if (State().inserted)
-        State().inserted(prompt.disk, prompt.letter, hostDir);
     return true;
 }
 
@@ -64,10 +61,6 @@ bool Insert(const DiskPrompt& prompt, const std::string& hostDir) {
 
 void SetTerminalDisks(const std::map<int, std::string>& disks) {
     State().disks = disks;
-}
-
-void SetDiskInsertedHook(std::function<void(int, char, const std::string&)> inserted) {
-    State().inserted = std::move(inserted);
 }
 
 namespace frontend {

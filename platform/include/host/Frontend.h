@@ -42,9 +42,6 @@ void SetAutomationPoll(std::function<void()> poll);
 // The disks of a multi-disk set (--disk N=DIR) for the terminal: when a page asks for disk N,
 // DIR goes into the drive and the status line says so.
 void SetTerminalDisks(const std::map<int, std::string>& disks);
-// Called when a disk was put into a drive for a page that asked for it (number, drive letter,
-// host directory), from the terminal or by --disk.
-void SetDiskInsertedHook(std::function<void(int, char, const std::string&)> inserted);
 
 // The whole screen as UTF-8 text: one line per row, each ending in "\n", trailing blanks of
 // each row trimmed.
