@@ -16,6 +16,7 @@ constexpr int kProgressBarControl = 1013;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CCopyPage, CSetupPage)
+ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 CCopyPage::CCopyPage(CWnd* parent) : CSetupPage(IDD_COPY_PAGE, parent) {
@@ -36,23 +37,38 @@ CCopyPage::~CCopyPage() {
 
 void CCopyPage::OnOK() {}
 
+// The page keeps the focus itself instead of the dialog's handing it on to its first tab stop,
+// the Cancel button: an Enter typed ahead while files are copied then does nothing, where on
+// Cancel it would ask to abandon the installation (and a second Enter would confirm).
+void CCopyPage::OnSetFocus(CWnd*) {}
+
+namespace {
+
+// Sets a line of the page and paints it at once: the copy that follows keeps the thread busy,
+// and the page must name the file being copied while it lasts, not the one before.
+void ShowLine(CWnd* page, int id, LPCSTR text) {
+    if (CWnd* control = page->GetDlgItem(id)) {
+        control->SetWindowText(text);
+        control->UpdateWindow();
+    }
+}
+
+} // namespace
+
 void CCopyPage::ShowCopyingFile(LPCSTR srcName) {
     CString format;
     format.LoadFormatString(IDS_COPYING_FILE, "s");
     CString line;
     line.Format(format, srcName);
-    if (CWnd* control = GetDlgItem(kFileLine))
-        control->SetWindowText(line);
+    ShowLine(this, kFileLine, line);
 }
 
 void CCopyPage::ShowSourcePath(LPCSTR path) {
-    if (CWnd* control = GetDlgItem(kSourceLine))
-        control->SetWindowText(path);
+    ShowLine(this, kSourceLine, path);
 }
 
 void CCopyPage::ShowDestinationPath(LPCSTR path) {
-    if (CWnd* control = GetDlgItem(kDestinationLine))
-        control->SetWindowText(path);
+    ShowLine(this, kDestinationLine, path);
 }
 
 int CCopyPage::AskOverwrite(LPCSTR existingPath, LPCSTR newPath) {

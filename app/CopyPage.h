@@ -14,6 +14,7 @@ public:
 
     // Enter does nothing here unless the focus is on Cancel, which Enter then presses.
     void OnOK() override;
+    void OnSetFocus(CWnd* pOldWnd);
 
     virtual void ShowCopyingFile(LPCSTR srcName);
     virtual void ShowSourcePath(LPCSTR path);

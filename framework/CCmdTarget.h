@@ -7,6 +7,7 @@
 //   ON_WM_PAINT()         void OnPaint()
 //   ON_WM_SYSCOMMAND()    void OnSysCommand(UINT nID, LPARAM lParam)
 //   ON_WM_QUERYDRAGICON() HCURSOR OnQueryDragIcon()
+//   ON_WM_SETFOCUS()      void OnSetFocus(CWnd* pOldWnd)
 //   ON_BN_CLICKED(id, f)  void f()   (a button's click notification)
 //   ON_COMMAND(id, f)     void f()   (a command, from a button, a menu or an accelerator)
 // A message no entry of the class or its bases handles goes to the window's default handling.
@@ -79,6 +80,12 @@ struct AFX_MSGMAP {
 #define ON_WM_QUERYDRAGICON()                                                                      \
     {WM_QUERYDRAGICON, 0, 0, 0, [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT {                \
          return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(target)->OnQueryDragIcon());     \
+     }},
+#define ON_WM_SETFOCUS()                                                                           \
+    {WM_SETFOCUS, 0, 0, 0, [](CCmdTarget* target, WPARAM wParam, LPARAM) -> LRESULT {              \
+         static_cast<ThisClass*>(target)->OnSetFocus(                                              \
+             CWnd::FromHandle(reinterpret_cast<HWND>(wParam)));                                    \
+         return 0;                                                                                 \
      }},
 #define ON_COMMAND(id, memberFxn)                                                                  \
     {WM_COMMAND, 0, (UINT)(id), (UINT)(id), [](CCmdTarget* target, WPARAM, LPARAM) -> LRESULT {    \

@@ -223,6 +223,10 @@ void CWnd::OnSysCommand(UINT, LPARAM) {
     Default();
 }
 
+void CWnd::OnSetFocus(CWnd*) {
+    Default();
+}
+
 HCURSOR CWnd::OnQueryDragIcon() {
     return reinterpret_cast<HCURSOR>(Default());
 }

@@ -83,6 +83,7 @@ class CWnd : public CCmdTarget {
     int OnCreate(LPCREATESTRUCTA cs);
     void OnPaint();
     void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnSetFocus(CWnd* pOldWnd);
     HCURSOR OnQueryDragIcon();
 
   protected:

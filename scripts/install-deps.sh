@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libncurses-dev libmspack-dev libcli11-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  mscompress tmux
+  mscompress tmux strace
   wine wine64 xvfb xauth
   valgrind clang libclang-rt-dev
 )

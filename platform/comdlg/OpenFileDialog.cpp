@@ -444,7 +444,10 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         WORD code = HIWORD(wParam);
         switch (id) {
         case IDOK:
-            Accept(dialog, fd);
+            // A folder highlighted in the list other than the one open is opened first, as
+            // the old-style dialog does; OK on the open folder accepts it.
+            if (!OpenSelectedFolder(dialog, fd))
+                Accept(dialog, fd);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);

@@ -5,6 +5,7 @@
 #include <registry/Registry.h>
 #include <host/Transcript.h>
 
+#include "DiskPrompt.h"
 #include "user/WindowScene.h"
 
 #include <cctype>
@@ -150,66 +151,25 @@ void TypeFields(const Scene& scene) {
     }
 }
 
-// The disk rule (docs/automation.md): a dialog whose first line ends in the number of a
-// --disk, with one edit that holds a path on the medium's drive or on a removable or CD-ROM
-// drive, gets that disk put into the drive before it is accepted.
+// The disk rule (docs/automation.md): a page that asks for a disk a --disk names gets that
+// disk put into the drive before it is accepted.
 void InsertAskedDisk(const Scene& scene) {
     AutomationState& state = State();
-    if (state.options.disks.empty())
+    DiskPrompt prompt;
+    if (state.options.disks.empty() || !FindDiskPrompt(scene, prompt))
         return;
-    HWND target = scene.Target();
-    const SceneControl* firstLine = nullptr;
-    const SceneControl* edit = nullptr;
-    int edits = 0;
-    for (const SceneControl& control : scene.controls) {
-        if (control.parent != target || !control.visible)
-            continue;
-        if (control.kind == ControlKind::Static && firstLine == nullptr &&
-            !detail::ShownText(control).empty())
-            firstLine = &control;
-        if (control.kind == ControlKind::Edit) {
-            edit = &control;
-            ++edits;
-        }
-    }
-    if (firstLine == nullptr || edits != 1)
-        return;
-    std::string line = firstLine->text;
-    size_t lineEnd = line.find_first_of("\r\n");
-    if (lineEnd != std::string::npos)
-        line.resize(lineEnd);
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    size_t digits = line.size();
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(line[digits - 1])))
-        --digits;
-    if (digits == line.size() || line.size() - digits > 4)
-        return;
-    int disk = std::atoi(line.c_str() + digits);
-    auto found = state.options.disks.find(disk);
+    auto found = state.options.disks.find(prompt.disk);
     if (found == state.options.disks.end())
         return;
-
-    char editText[MAX_PATH] = "";
-    GetWindowTextA(edit->hWnd, editText, sizeof editText);
-    if (!std::isalpha(static_cast<unsigned char>(editText[0])) || editText[1] != ':')
-        return;
-    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(editText[0])));
-    std::string media = MediaDirWindows();
-    bool mediaDrive =
-        !media.empty() && std::toupper(static_cast<unsigned char>(media[0])) == letter;
-    char root[4] = {letter, ':', '\\', '\0'};
-    UINT type = GetDriveTypeA(root);
-    if (!mediaDrive && type != DRIVE_REMOVABLE && type != DRIVE_CDROM)
-        return;
-    if (InsertMedium(letter, found->second)) {
+    if (InsertMedium(prompt.letter, found->second)) {
         NoteLine("action",
-                 "insert disk " + std::to_string(disk) + " into " + std::string(1, letter) +
-                     ": from " + found->second,
+                 "insert disk " + std::to_string(prompt.disk) + " into " +
+                     std::string(1, prompt.letter) + ": from " + found->second,
                  true);
     } else {
         NoteLine("action",
-                 "could not insert disk " + std::to_string(disk) + " from " + found->second, true);
+                 "could not insert disk " + std::to_string(prompt.disk) + " from " + found->second,
+                 true);
     }
 }
 

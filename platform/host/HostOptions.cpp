@@ -32,22 +32,84 @@ bool ParseDisk(const std::string& text, std::map<int, std::string>& disks, std::
     return true;
 }
 
+// The help, written out by hand so that it reads well in a terminal of 80 columns.
+const char kHelp[] =
+    "Usage: veltrix-setup [options]\n"
+    "Installs from a medium into an emulated Windows machine.\n"
+    "\n"
+    "Options:\n"
+    "  --media DIR        the installation medium: the directory that holds\n"
+    "                     INSTKIT.INF (default: the current directory)\n"
+    "  --media-type TYPE  cdrom (default), removable, fixed or remote: how the\n"
+    "                     medium's drive reports\n"
+    "  --disk N=DIR       the medium of disk N of a multi-disk set: when the\n"
+    "                     installer asks for disk N, DIR goes into the drive\n"
+    "                     (repeatable)\n"
+    "  --prefix DIR       the emulated machine (default: $VELTRIX_PREFIX, else\n"
+    "                     $WINEPREFIX, else ~/.local/share/veltrix-setup/machine);\n"
+    "                     made when missing\n"
+    "  --wine-wait SECONDS\n"
+    "                     when Wine runs on the prefix, wait up to SECONDS for it\n"
+    "                     to end (default 0: refuse at once with status 73)\n"
+    "  --os NAME          win95, nt31, nt35, nt351 or nt4 (default nt4)\n"
+    "  --pc NAME          pcat (default) or pc98\n"
+    "  --codepage CP      the machine's system code page: 932 (default, a Japanese\n"
+    "                     system) or 1252 (a Western system)\n"
+    "  --lang ABBR        the user's language, such as JPN or ENU: which language\n"
+    "                     library is used, and the date order (default from the\n"
+    "                     locale; C and POSIX give JPN)\n"
+    "  --ui NAME          tui (default on a terminal) or headless\n"
+    "  --silent           unattended: accept every page as proposed and answer Yes\n"
+    "                     to confirmations\n"
+    "  --src WINPATH      typed into the path page's source field in unattended runs\n"
+    "  --dest WINPATH     typed into the path page's destination field in\n"
+    "                     unattended runs\n"
+    "  --overwrite ask|yes|no\n"
+    "                     the answer to the overwrite question in unattended runs\n"
+    "                     (default yes)\n"
+    "  --answers FILE     unattended, with the answers in FILE (docs/automation.md)\n"
+    "  --transcript FILE  where the transcript goes (default: standard output in\n"
+    "                     headless runs; - is standard output)\n"
+    "  --version          show the version and exit\n"
+    "  -h, --help         show this help and exit\n"
+    "\n"
+    "Keys in the terminal:\n"
+    "  Tab, Shift+Tab     move to the next or the previous control\n"
+    "  Enter              press the default button (or the focused button)\n"
+    "  Esc                cancel the dialog\n"
+    "  Alt+letter         the control whose label has that letter underlined\n"
+    "  Space              press the focused button, tick the focused check box\n"
+    "  Arrow keys         move in lists and between the buttons of a group\n"
+    "  F4                 open or close the focused drop-down list\n"
+    "  Alt+Space          the window's system menu\n"
+    "  Ctrl+Q             close the window (as the system menu's Close)\n"
+    "  Ctrl+L             paint the screen again\n"
+    "  F3                 put a host directory into the drive when the installer\n"
+    "                     asks for the next disk\n"
+    "  The bottom line of the terminal shows these keys and what the run needs.\n"
+    "\n"
+    "Exit status: 0 finished; 1 abandoned, or an unattended run met a question it\n"
+    "has no answer for; 2 the setup script was refused; 3 finished, Windows must\n"
+    "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an\n"
+    "answers file that cannot be parsed or is over 1 MiB; 66 a missing medium,\n"
+    "disk or answers file, or an answers file that is not a regular file; 69 no\n"
+    "terminal for the tui; 70 an ending without status of its own; 73 the prefix\n"
+    "or the transcript cannot be made, used or written, or Wine runs on the\n"
+    "prefix (nothing was changed); 74 the registry entries were not saved; 75\n"
+    "interrupted by SIGINT, SIGTERM or SIGHUP.\n";
+
 } // namespace
 
 ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiveTerminal,
                               HostOptions& options, std::string& message) {
     CLI::App app{"Veltrix Setup: installs from a medium into an emulated Windows machine.",
                  "veltrix-setup"};
-    app.set_help_flag("-h,--help", "Show this help and exit");
-    app.footer("Exit status: 0 finished; 1 abandoned, or an unattended run met a question it "
-               "has no answer for; 2 the setup script was refused; 3 finished, Windows must "
-               "restart; 4 finished, the computer must restart; 64 a bad command line; 65 an "
-               "answers file that cannot be parsed or is over 1 MiB; 66 a missing medium, disk "
-               "or answers file, or an answers file that is not a regular file; 69 no terminal "
-               "for the tui; 70 an ending without status of its own; 73 the prefix or the "
-               "transcript cannot be made, used or written, or Wine runs on the prefix (nothing "
-               "was changed); 74 the registry entries were not saved; 75 interrupted by SIGINT, "
-               "SIGTERM or SIGHUP.");
+    // The help is the program's own text (kHelp); CLI11 only parses.
+    app.set_help_flag();
+    bool help = false;
+    bool version = false;
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
 
     std::string media = ".";
     std::string mediaType = "cdrom";
@@ -56,6 +118,7 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     std::string os = "nt4";
     std::string pc = "pcat";
     std::string lang;
+    std::string codePage = "932";
     std::string ui;
     std::string overwrite = "yes";
 
@@ -84,6 +147,8 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     app.add_option("--lang", lang,
                    "The user's three-letter language abbreviation (default from the locale)")
         ->type_name("ABBR");
+    app.add_option("--codepage", codePage, "The machine's system code page: 932 or 1252")
+        ->type_name("CP");
     app.add_option("--ui", ui, "tui (default on a terminal) or headless")->type_name("NAME");
     app.add_flag("--silent", options.silent,
                  "Unattended: accept every page as proposed and answer Yes to confirmations");
@@ -106,12 +171,17 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        message = app.help();
-        return ParseOutcome::Help;
     } catch (const CLI::ParseError& e) {
         message = e.what();
         return ParseOutcome::Error;
+    }
+    if (help) {
+        message = kHelp;
+        return ParseOutcome::Help;
+    }
+    if (version) {
+        message = std::string("veltrix-setup ") + VELTRIX_VERSION + "\n";
+        return ParseOutcome::Version;
     }
 
     options.srcGiven = app.count("--src") > 0;
@@ -173,6 +243,13 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
         }
     }
     options.machine.language = lang;
+    if (codePage == "932" || codePage == "1252") {
+        options.machine.codePage = static_cast<unsigned>(std::atoi(codePage.c_str()));
+    } else {
+        message = "--codepage: \"" + codePage + "\" is not a system code page (932 or 1252)";
+        return ParseOutcome::Error;
+    }
+
     if (ui.empty())
         options.ui = interactiveTerminal ? FrontendKind::Tui : FrontendKind::Headless;
     else if (ui == "tui")

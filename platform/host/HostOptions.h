@@ -30,9 +30,10 @@ struct HostOptions {
     bool Unattended() const { return silent || !answersFile.empty(); }
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Version, Error };
 
-// Parses the command line. Help: message holds the help text. Error: message says what is
+// Parses the command line. Help: message holds the help text (lines of at most 79 columns);
+// Version: message holds the version line. Error: message says what is
 // wrong. interactiveTerminal tells whether standard input and output are terminals (the
 // default front end is tui then, headless otherwise).
 ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiveTerminal,

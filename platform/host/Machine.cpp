@@ -344,6 +344,10 @@ bool StartMachine(const MachineOptions& options, std::string& error) {
         error = "unknown drive type " + std::to_string(options.mediaType) + " for the medium";
         return false;
     }
+    if (options.codePage != 932 && options.codePage != 1252) {
+        error = "unknown system code page " + std::to_string(options.codePage) + " (932 or 1252)";
+        return false;
+    }
     std::string language = options.language.empty() ? LanguageFromHostLocale() : options.language;
     const detail::LocaleFacts* locale = detail::FindLocaleByAbbreviation(language);
     if (!locale) {
@@ -419,7 +423,10 @@ bool StartMachine(const MachineOptions& options, std::string& error) {
     // The medium's drive type lives as long as the run: the prefix keeps its own records.
     detail::NoteDriveType(mediaDrive, options.mediaType);
 
-    machine.codePage = std::string(locale->abbreviation) == "JPN" ? 932 : 1252;
+    // The code page is the system's, set apart from the user's language as on Windows: a
+    // language library's texts are converted into it.
+    machine.codePage = options.codePage;
+    machine.systemLcid = detail::SystemLocaleFor(machine.codePage, machine.lcid);
     machine.currentDir = MediaDirWindows();
     machine.started = true;
     InstallFrontendHooks();

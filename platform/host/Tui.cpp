@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
@@ -35,11 +36,16 @@ namespace host::frontend {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
+// The keys, in the order a person needs them; cut where the terminal ends.
+const char kKeyHint[] = "Tab next  Enter OK  Esc cancel  Alt+letter  Alt+Spc menu  Ctrl+Q quit  "
+                        "F3 disk  F4 list";
 constexpr std::chrono::milliseconds kPollPresentInterval(50);
 // The terminal's last row is the status line's; the windows get the rows above it.
 constexpr int kStatusRows = 1;
 constexpr int kResizeCheckMs = 250;
 constexpr wint_t kRedrawKey = 12; // Ctrl+L, as in most full-screen programs
+// A copy this large takes long enough to be seen: the screen is shown before it starts.
+constexpr uint64_t kLongCopyBytes = 1 << 20;
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 struct TuiState {
@@ -54,6 +60,8 @@ struct TuiState {
     bool tooSmall = false;
     SIZE needed{0, 0};
     CColorPairs colors;
+    std::string status; // UTF-8: what the run needs now, before the key hint
+    std::string statusShown;
     std::map<uint32_t, wchar_t> characters; // converted cells, by code page and bytes
     UINT charactersCodePage = 0;
     struct sigaction savedActions[sizeof kSignals / sizeof kSignals[0]];
@@ -219,7 +227,132 @@ void PresentTooSmall() {
     curs_set(0);
 }
 
+// The terminal's own line below the emulated screen: what the run needs now (a disk, a file
+// still missing), then the keys.
+void DrawStatusLine(int row, int columns) {
+    TuiState& state = State();
+    std::string utf8 = state.status.empty() ? std::string(" ") + kKeyHint
+                                            : " " + state.status + "  |  " + kKeyHint;
+    std::mbstate_t mb{};
+    size_t at = 0;
+    int column = 0;
+    while (at < utf8.size() && column < columns) {
+        wchar_t wide = L'?';
+        size_t used = std::mbrtowc(&wide, utf8.data() + at, utf8.size() - at, &mb);
+        if (used == 0 || used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2)) {
+            mb = std::mbstate_t{};
+            used = 1;
+            wide = L'?';
+        }
+        at += used;
+        int width = wcwidth(wide);
+        if (width < 1 || column + width > columns)
+            break;
+        PutCell(row, column, wide, RGB(0, 0, 0), RGB(0, 128, 128), false);
+        column += width;
+    }
+    for (; column < columns; ++column)
+        PutCell(row, column, L' ', RGB(0, 0, 0), RGB(0, 128, 128), false);
+    state.statusShown = state.status;
+}
+
 } // namespace
+
+void SetTuiStatus(const std::string& utf8) {
+    State().status = utf8;
+}
+
+void BeepTui() {
+    if (State().running)
+        beep();
+}
+
+namespace {
+
+std::string WideToUtf8(const std::wstring& wide) {
+    std::string utf8;
+    for (wchar_t c : wide) {
+        char bytes[MB_LEN_MAX];
+        std::mbstate_t mb{};
+        size_t length = std::wcrtomb(bytes, c, &mb);
+        if (length != static_cast<size_t>(-1))
+            utf8.append(bytes, length);
+    }
+    return utf8;
+}
+
+} // namespace
+
+bool AskInStatusLine(const std::string& question, std::string& answer) {
+    TuiState& state = State();
+    answer.clear();
+    if (!state.running)
+        return false;
+    std::string saved = state.status;
+    std::wstring typed;
+    bool accepted = false;
+    while (true) {
+        int rows = 0, columns = 0;
+        getmaxyx(stdscr, rows, columns);
+        int statusRow = rows - kStatusRows;
+        if (statusRow < 0)
+            break;
+        // The question alone, without the key hint, while the person types.
+        std::string line = " " + question + WideToUtf8(typed);
+        std::wstring wide(line.size() + 1, L'\0');
+        size_t count = std::mbstowcs(&wide[0], line.c_str(), wide.size());
+        wide.resize(count == static_cast<size_t>(-1) ? 0 : count);
+        int width = 0;
+        for (wchar_t c : wide)
+            width += wcwidth(c) > 0 ? wcwidth(c) : 0;
+        // A long path scrolls: its end, where the person types, stays in view.
+        size_t first = 0;
+        while (width >= columns - 1 && first < wide.size()) {
+            width -= wcwidth(wide[first]) > 0 ? wcwidth(wide[first]) : 0;
+            ++first;
+        }
+        int column = 0;
+        for (size_t i = first; i < wide.size(); ++i) {
+            int w = wcwidth(wide[i]);
+            if (w < 1)
+                continue;
+            PutCell(statusRow, column, wide[i], RGB(0, 0, 0), RGB(255, 255, 255), false);
+            column += w;
+        }
+        int cursor = column;
+        for (; column < columns; ++column)
+            PutCell(statusRow, column, L' ', RGB(0, 0, 0), RGB(255, 255, 255), false);
+        move(statusRow, cursor < columns ? cursor : columns - 1);
+        curs_set(1);
+        refresh();
+        timeout(-1);
+        wint_t key = 0;
+        int result = get_wch(&key);
+        if (result == ERR) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        bool functionKey = result == KEY_CODE_YES;
+        if ((!functionKey && (key == L'\r' || key == L'\n')) || (functionKey && key == KEY_ENTER)) {
+            accepted = true;
+            break;
+        }
+        if (!functionKey && key == 27)
+            break;
+        if ((functionKey && key == KEY_BACKSPACE) || (!functionKey && (key == 127 || key == 8))) {
+            if (!typed.empty())
+                typed.pop_back();
+            continue;
+        }
+        if (!functionKey && key >= 32)
+            typed.push_back(static_cast<wchar_t>(key));
+    }
+    state.status = saved;
+    state.forceRedraw = true;
+    answer = WideToUtf8(typed);
+    return accepted;
+}
 
 bool StartTui(std::string& error) {
     TuiState& state = State();
@@ -287,6 +420,16 @@ bool StartTui(std::string& error) {
         sigemptyset(&action.sa_mask);
         sigaction(kSignals[i], &action, &state.savedActions[i]);
     }
+    // A long copy keeps the program from polling: show the page (the file it names, the
+    // percentage) before it starts rather than the one before.
+    host::detail::SetLongOperationHandler([](uint64_t bytes) {
+        TuiState& tui = State();
+        auto now = std::chrono::steady_clock::now();
+        if (bytes >= kLongCopyBytes || now - tui.lastPresented >= kPollPresentInterval) {
+            PresentTui();
+            tui.lastPresented = now;
+        }
+    });
     static bool exitHandler = false;
     if (!exitHandler) {
         std::atexit(RestoreAtExit);
@@ -305,6 +448,7 @@ void StopTui() {
     if (!state.running)
         return;
     state.running = false;
+    host::detail::SetLongOperationHandler({});
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
         if (state.handled[i])
             sigaction(kSignals[i], &state.savedActions[i], nullptr);
@@ -320,7 +464,8 @@ void StopTui() {
 void PresentTui() {
     TuiState& state = State();
     const gdi::CScreen& screen = gdi::CScreen::Get();
-    if (!state.running || (!state.forceRedraw && state.presented == screen.Generation()))
+    if (!state.running || (!state.forceRedraw && state.presented == screen.Generation() &&
+                           state.statusShown == state.status))
         return;
     if (state.tooSmall) {
         PresentTooSmall();
@@ -333,6 +478,8 @@ void PresentTui() {
     }
     int rows = 0, columns = 0;
     getmaxyx(stdscr, rows, columns);
+    int statusRow = rows - kStatusRows;
+    rows = statusRow;
     if (rows > screen.Rows())
         rows = screen.Rows();
     if (columns > screen.Columns())
@@ -371,6 +518,8 @@ void PresentTui() {
             PutCell(row, column, wide, cell.foreground, cell.background, cell.underline);
         }
     }
+    if (statusRow >= 0)
+        DrawStatusLine(statusRow, columns);
     if (screen.CaretShown() && screen.CaretRow() < rows && screen.CaretColumn() < columns &&
         screen.CaretRow() >= 0 && screen.CaretColumn() >= 0) {
         move(screen.CaretRow(), screen.CaretColumn());
@@ -453,6 +602,13 @@ ReadResult ReadOne(bool wait) {
             key = next;
         }
     }
+    // The disk key belongs to the terminal, not to the emulated machine; it is read only while
+    // the program waits, when a page can ask for a disk.
+    if (functionKey && !alt && key == static_cast<wint_t>(KEY_F(kDiskKey))) {
+        if (wait)
+            OnDiskKey();
+        return ReadResult::Nothing;
+    }
     KeyInput input = TranslateKey(functionKey, static_cast<unsigned>(key), alt);
     return PostKeyInput(input) ? ReadResult::Posted : ReadResult::Nothing;
 }
@@ -462,6 +618,7 @@ ReadResult ReadOne(bool wait) {
 bool ReadTuiInput() {
     if (!State().running)
         return false;
+    WatchDiskPrompt();
     // Windows shown or closed since the last wait may need another screen size.
     if (FitScreenToTerminal())
         return true;

@@ -403,8 +403,12 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
     }
     HANDLE handle = CreateFileA(full, access, ShareModeOfOpenStyle(style), nullptr, creation,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return fail(GetLastError());
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if ((style & OF_EXIST) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+            NoteMissingFile(full);
+        return fail(error);
+    }
     HFILE result = static_cast<HFILE>(reinterpret_cast<uintptr_t>(handle));
     if (style & OF_EXIST)
         CloseHandle(handle);

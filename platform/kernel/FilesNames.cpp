@@ -228,6 +228,11 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
         SyncDirectoryOf(to.host);
         SyncDirectoryOf(from.host);
     }
+    if (!to.IsDirectory() && !toParsed.IsRoot()) {
+        WindowsPath directory = toParsed;
+        directory.parts.pop_back();
+        NotePlacedFile(directory.Text(), to.host.substr(0, to.host.find_last_of('/')));
+    }
     return TRUE;
 }
 

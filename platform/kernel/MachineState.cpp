@@ -29,6 +29,39 @@ std::vector<std::function<void()>>& StopHandlers() {
 
 } // namespace
 
+void NotePlacedFile(const std::string& windowsDir, const std::string& hostDir) {
+    for (PlacedDirectory& placed : TheMachine().placed)
+        if (placed.hostDir == hostDir) {
+            ++placed.files;
+            return;
+        }
+    TheMachine().placed.push_back({windowsDir, hostDir, 1});
+}
+
+void NoteMissingFile(const std::string& windowsPath) {
+    MissingFile& missing = TheMachine().lastMissing;
+    missing.windowsPath = windowsPath;
+    ++missing.count;
+}
+
+namespace {
+
+std::function<void(uint64_t)>& LongOperationHandler() {
+    static std::function<void(uint64_t)> handler;
+    return handler;
+}
+
+} // namespace
+
+void NoteLongOperation(uint64_t bytes) {
+    if (LongOperationHandler())
+        LongOperationHandler()(bytes);
+}
+
+void SetLongOperationHandler(std::function<void(uint64_t bytes)> handler) {
+    LongOperationHandler() = std::move(handler);
+}
+
 void RunMachineStopHandlers() {
     for (auto& handler : StopHandlers()) {
         try {
@@ -48,6 +81,14 @@ using detail::TheMachine;
 
 bool MachineStarted() {
     return TheMachine().started;
+}
+
+const std::vector<PlacedDirectory>& PlacedDirectories() {
+    return TheMachine().placed;
+}
+
+const MissingFile& LastMissingFile() {
+    return TheMachine().lastMissing;
 }
 
 const std::string& PrefixDir() {

@@ -33,7 +33,9 @@ const LocaleFacts& DefaultLocale() {
 
 const LocaleFacts* FindLocaleByLcid(LCID lcid) {
     LCID masked = lcid & 0xFFFFF; // the sort id does not change the facts asked here
-    if (masked == LOCALE_USER_DEFAULT || masked == LOCALE_SYSTEM_DEFAULT || masked == 0)
+    if (masked == LOCALE_SYSTEM_DEFAULT)
+        masked = TheMachine().systemLcid;
+    else if (masked == LOCALE_USER_DEFAULT || masked == 0)
         masked = TheMachine().lcid;
     LANGID language = LANGIDFROMLCID(masked);
     for (const LocaleFacts& facts : kLocales)
@@ -101,6 +103,16 @@ UINT AnsiCodePage() {
     return TheMachine().codePage;
 }
 
+LCID SystemLocaleFor(UINT codePage, LCID userLcid) {
+    const LocaleFacts* user = FindLocaleByLcid(userLcid);
+    if (user != nullptr && user->ansiCodePage == codePage)
+        return user->lcid;
+    for (const LocaleFacts& facts : kLocales)
+        if (facts.ansiCodePage == codePage)
+            return facts.lcid;
+    return DefaultLocale().lcid;
+}
+
 } // namespace host::detail
 
 namespace host {
@@ -114,10 +126,14 @@ std::string LanguageFromHostLocale() {
             break;
         }
     }
+    // The C locale says nothing about the user, and the installer speaks Japanese.
+    const char* japanese = detail::kLocales[0].abbreviation;
     if (!name)
-        return detail::DefaultLocale().abbreviation;
+        return japanese;
     std::string language, territory;
     detail::SplitLocaleName(name, language, territory);
+    if (language == "c" || language == "posix")
+        return japanese;
     const detail::LocaleFacts* byLanguage = nullptr;
     for (const detail::LocaleFacts& facts : detail::kLocales) {
         if (language != facts.posixLanguage)
@@ -143,7 +159,7 @@ LCID WINAPI GetUserDefaultLCID() {
 }
 
 LCID WINAPI GetSystemDefaultLCID() {
-    return TheMachine().lcid;
+    return TheMachine().systemLcid;
 }
 
 int WINAPI GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size) {
@@ -178,7 +194,7 @@ UINT WINAPI GetACP() {
 }
 
 UINT WINAPI GetOEMCP() {
-    const LocaleFacts* facts = FindLocaleByLcid(TheMachine().lcid);
+    const LocaleFacts* facts = FindLocaleByLcid(TheMachine().systemLcid);
     return facts ? facts->oemCodePage : 437;
 }
 

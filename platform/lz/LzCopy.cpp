@@ -3,6 +3,7 @@
 #include "LzFiles.h"
 
 #include <kernel/Interrupt.h>
+#include <kernel/MachineState.h>
 
 #include <mspack.h>
 
@@ -360,6 +361,12 @@ LONG WINAPI LZCopy(INT source, INT destination) {
     }
     if (!out->forWriting)
         return LZERROR_BADOUTHANDLE;
+    struct stat sourceStatus;
+    uint64_t bytes = in->header.compressed ? in->header.expandedLength
+                     : fstat(in->fd, &sourceStatus) == 0
+                         ? static_cast<uint64_t>(sourceStatus.st_size)
+                         : 0;
+    host::detail::NoteLongOperation(bytes);
     LONG result = in->header.compressed ? Expand(*in, *out) : CopyPlain(in->fd, out->fd);
     if (result >= 0) {
         // The copy bears the source's modification time, as the system's LZCopy does, so that

@@ -20,6 +20,7 @@ class ScreenTest : public ::testing::Test {
         options.prefix = m_prefix.path();
         options.mediaDir = m_media.path();
         options.language = m_language;
+        options.codePage = m_language == "JPN" ? 932 : 1252;
         std::string error;
         ASSERT_TRUE(host::StartMachine(options, error)) << error;
         ASSERT_TRUE(host::StartFrontend(host::FrontendKind::Headless, error)) << error;

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -18,13 +19,25 @@ class ProgramTest : public ::testing::Test {
     }
 };
 
-TEST_F(ProgramTest, HelpListsTheOptionsAndSucceeds) {
+TEST_F(ProgramTest, HelpListsTheOptionsAndTheKeysWithinAnEightyColumnTerminal) {
     RunResult run = RunSetup({"--help"});
     EXPECT_EQ(run.status, 0);
-    for (const char* option :
-         {"--media", "--media-type", "--disk", "--prefix", "--os", "--pc", "--lang", "--ui",
-          "--silent", "--src", "--dest", "--overwrite", "--answers", "--transcript"})
+    for (const char* option : {"--media", "--media-type", "--disk", "--prefix", "--os", "--pc",
+                               "--codepage", "--lang", "--ui", "--silent", "--src", "--dest",
+                               "--overwrite", "--answers", "--transcript", "--version"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    size_t keys = run.out.find("Keys in the terminal:");
+    ASSERT_NE(keys, std::string::npos) << run.out;
+    for (const char* key :
+         {"Tab", "Shift+Tab", "Enter", "Esc", "Alt+letter", "F4", "Alt+Space", "F3"})
+        EXPECT_NE(run.out.find(key, keys), std::string::npos) << key;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 79u) << line;
+
+    RunResult version = RunSetup({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("veltrix-setup ", 0), 0u) << version.out;
 }
 
 TEST_F(ProgramTest, ABadCommandLineEndsWith64AndSaysWhy) {
@@ -34,6 +47,7 @@ TEST_F(ProgramTest, ABadCommandLineEndsWith64AndSaysWhy) {
                                                  {"--ui", "x11"},
                                                  {"--disk", "x=/tmp"},
                                                  {"--overwrite", "sometimes"},
+                                                 {"--codepage", "437"},
                                                  {"extra-argument"}}) {
         std::vector<std::string> withPrefix = args;
         withPrefix.push_back("--prefix");
@@ -102,6 +116,9 @@ TEST_F(ProgramTest, ARefusedMediumWithoutScriptEndsWithoutWaiting) {
     EXPECT_NE(run.out.find("message: "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("INSTKIT.INF"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("end: status 2"), std::string::npos) << run.out;
+    // Standard error says where the script was looked for and how to name the medium.
+    EXPECT_NE(run.err.find("no INSTKIT.INF in " + dir.path()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--media DIR"), std::string::npos) << run.err;
 }
 
 } // namespace

@@ -132,6 +132,13 @@ std::vector<std::string> CTmuxSession::CaptureRows() const {
     return rows;
 }
 
+std::string CTmuxSession::LastRow() const {
+    std::vector<std::string> rows = CaptureRows();
+    while (!rows.empty() && rows.back().empty())
+        rows.pop_back();
+    return rows.empty() ? std::string() : rows.back();
+}
+
 bool CTmuxSession::WaitFor(const std::string& text, int seconds) const {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (std::chrono::steady_clock::now() < end) {

@@ -12,13 +12,15 @@ std::string ShellQuote(const std::string& text);
 class CTmuxSession {
   public:
     // Runs "sh -c command" in a terminal of columns x rows.
-    CTmuxSession(const std::string& command, int columns, int rows);
+    CTmuxSession(const std::string& command, int columns = 100, int rows = 30);
     ~CTmuxSession();
 
     std::string Tmux(const std::string& arguments) const;
     // The screen as text (UTF-8), or with the escape sequences of its colours and attributes.
     std::string Capture(bool escapes = false) const;
     std::vector<std::string> CaptureRows() const;
+    // The terminal's last row, as text.
+    std::string LastRow() const;
     bool WaitFor(const std::string& text, int seconds = 20) const;
     // Waits until the screen has stayed the same for a moment.
     std::string WaitUntilStill(int seconds = 5) const;

@@ -111,8 +111,10 @@ TEST(HostLocale, LanguageComesFromTheLocaleVariables) {
     EXPECT_EQ(with("fr_FR@euro"), "FRA");
     EXPECT_EQ(with("zh_TW.Big5"), "CHT");
     EXPECT_EQ(with("zh_CN.GB2312"), "CHS");
-    EXPECT_EQ(with("C"), "ENU");
-    EXPECT_EQ(with("POSIX"), "ENU");
+    // The C locale tells nothing of the user: the installer's own language.
+    EXPECT_EQ(with("C"), "JPN");
+    EXPECT_EQ(with("POSIX"), "JPN");
+    EXPECT_EQ(with("C.UTF-8"), "JPN");
     EXPECT_EQ(with("xx_YY"), "ENU");
     setenv("LC_MESSAGES", "ja_JP", 1);
     EXPECT_EQ(with("de_DE"), "JPN");
@@ -143,6 +145,34 @@ TEST(HostLocale, AMachineWithoutLanguageTakesTheHosts) {
         setenv("LC_ALL", saved.c_str(), 1);
     else
         unsetenv("LC_ALL");
+}
+
+TEST(HostLocale, TheCodePageIsTheSystemsAndTheLanguageTheUsers) {
+    TempDir prefix, media;
+    host::MachineOptions options;
+    options.prefix = prefix.path();
+    options.mediaDir = media.path();
+    options.language = "ENU";
+    std::string error;
+    ASSERT_TRUE(host::StartMachine(options, error)) << error;
+    EXPECT_EQ(GetACP(), 932u);
+    EXPECT_EQ(GetUserDefaultLCID(), 0x0409u);
+    EXPECT_EQ(GetSystemDefaultLCID(), 0x0411u);
+    char date[8] = "";
+    ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDATE, date, sizeof date), 0);
+    EXPECT_STREQ(date, "0");
+    host::StopMachine();
+
+    options.language = "JPN";
+    options.codePage = 1252;
+    ASSERT_TRUE(host::StartMachine(options, error)) << error;
+    EXPECT_EQ(GetACP(), 1252u);
+    EXPECT_EQ(GetUserDefaultLCID(), 0x0411u);
+    EXPECT_EQ(GetSystemDefaultLCID(), 0x0409u);
+    host::StopMachine();
+
+    options.codePage = 437;
+    EXPECT_FALSE(host::StartMachine(options, error));
 }
 
 using JapaneseCodePageTest = JapaneseMachineTest;

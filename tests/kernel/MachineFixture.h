@@ -17,8 +17,12 @@ class MachineTest : public ::testing::Test {
             options.prefix = m_prefix.path();
         if (options.mediaDir.empty())
             options.mediaDir = m_media.path();
-        if (options.language.empty())
+        if (options.language.empty()) {
             options.language = m_language;
+            // The English fixture is a Western machine; the Japanese one keeps code page 932.
+            if (m_language != "JPN")
+                options.codePage = 1252;
+        }
         std::string error;
         bool started = host::StartMachine(options, error);
         EXPECT_TRUE(started) << error;

@@ -17,6 +17,9 @@ TestMachine::TestMachine(const std::string& language) {
     options.prefix = m_dir / "prefix";
     options.mediaDir = media();
     options.language = language;
+    // An English machine is a Western one; a Japanese one keeps the default code page, 932.
+    if (language != "JPN")
+        options.codePage = 1252;
     m_started = host::StartMachine(options, m_error);
 }
 

@@ -30,6 +30,8 @@ class RegistryMachine : public ::testing::Test {
         options.mediaDir = MediaDir();
         options.os = os;
         options.language = language;
+        // An English machine is a Western one (code page 1252); a Japanese one keeps 932.
+        options.codePage = language == "JPN" ? 932 : 1252;
         std::string error;
         ASSERT_TRUE(host::StartMachine(options, error)) << error;
     }

@@ -84,6 +84,8 @@ class MachineTest : public ::testing::Test {
         options.os = os;
         options.pc = pc;
         options.language = language;
+        // An English machine is a Western one (code page 1252); a Japanese one keeps 932.
+        options.codePage = language == "JPN" ? 932 : 1252;
         std::string error;
         ASSERT_TRUE(host::StartMachine(options, error)) << error;
     }

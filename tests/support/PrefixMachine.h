@@ -27,6 +27,8 @@ class PrefixMachineTest : public ::testing::Test {
         options.prefix = m_temp / "prefix";
         options.mediaDir = m_temp / "media";
         options.language = language;
+        // An English machine is a Western one (code page 1252); a Japanese one keeps 932.
+        options.codePage = language == "JPN" ? 932 : 1252;
         std::string error;
         ASSERT_TRUE(host::StartMachine(options, error)) << error;
     }

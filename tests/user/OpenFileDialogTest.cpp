@@ -138,6 +138,31 @@ TEST_F(OpenFileDialogTest, OpeningAFolderAndOkGiveTheFolderAndDummy) {
     EXPECT_EQ(UnexpectedWaits(), 0);
 }
 
+TEST_F(OpenFileDialogTest, OkOnAHighlightedFolderOpensItAndOkOnTheOpenOneReturnsIt) {
+    std::string folder;
+    AtNextWait([&] {
+        HWND dialog = GetActiveWindow();
+        HWND list = GetDlgItem(dialog, kFolderList);
+        LRESULT sub = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>("SUB"));
+        ASSERT_GE(sub, 0);
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(sub), 0);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    });
+    AtNextWait([&] {
+        HWND dialog = GetActiveWindow();
+        folder = Text(GetDlgItem(dialog, kFolderText));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    });
+    OPENFILENAMEA ofn = Browser();
+    ASSERT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(folder, "C:\\APP\\SUB");
+    EXPECT_STREQ(m_file, "C:\\APP\\SUB\\dummy");
+    EXPECT_EQ(UnexpectedWaits(), 0);
+}
+
 TEST_F(OpenFileDialogTest, ARootGivesDriveAndDummy) {
     AtNextWait([&] { OpenItem(GetActiveWindow(), "C:\\"); });
     AtNextWait([&] {

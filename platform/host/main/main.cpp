@@ -1,6 +1,7 @@
 // The native program: reads the command line, starts the emulated machine, the front end,
 // the transcript and the automation, runs the installer (WinMain) and ends with its status.
 #include "../HostOptions.h"
+#include "../Outcome.h"
 
 #include <host/Automation.h>
 #include <host/Frontend.h>
@@ -200,6 +201,7 @@ int main(int argc, char** argv) {
     bool terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
     switch (host::ParseHostOptions(argc, argv, terminal, options, message)) {
     case host::ParseOutcome::Help:
+    case host::ParseOutcome::Version:
         std::fputs(message.c_str(), stdout);
         return 0;
     case host::ParseOutcome::Error:
@@ -273,6 +275,8 @@ int main(int argc, char** argv) {
         host::StopMachine();
         return Fail(host::kExitUnavailable, message);
     }
+    if (!options.Unattended())
+        host::SetTerminalDisks(options.disks);
     if (options.Unattended()) {
         host::StartAutomation(automation);
         host::SetAutomation(&host::ActOrStop);
@@ -298,6 +302,8 @@ int main(int argc, char** argv) {
     // A transcript that was asked for and could not be written is a failure of the run, as the
     // help promises, even when the installation itself finished.
     bool transcriptWritten = CloseTranscript();
+    // Said after the terminal is given back, so that it stays on the screen.
+    std::fprintf(stderr, "%s\n", host::OutcomeLine(status).c_str());
     host::StopMachine();
     if (!transcriptWritten) {
         std::fprintf(stderr, "veltrix-setup: the run itself ended with status %d (%s)\n", status,

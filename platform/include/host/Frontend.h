@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 namespace host {
@@ -37,6 +38,10 @@ void SetAutomation(std::function<bool()> act);
 // What PollInput lets the automation do while the program works on without waiting: act on an
 // answer written for the window shown now (Cancel on a progress page), and nothing else.
 void SetAutomationPoll(std::function<void()> poll);
+
+// The disks of a multi-disk set (--disk N=DIR) for the terminal: when a page asks for disk N,
+// DIR goes into the drive and the status line says so.
+void SetTerminalDisks(const std::map<int, std::string>& disks);
 
 // The whole screen as UTF-8 text: one line per row, each ending in "\n", trailing blanks of
 // each row trimmed.

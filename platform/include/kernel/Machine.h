@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -23,12 +24,34 @@ struct MachineOptions {
     OsKind os = OsKind::Nt4;
     PcKind pc = PcKind::PcAt;
     std::string language;          // three-letter abbreviation; empty: from the host locale
+    // The system (ANSI) code page, 932 or 1252. It is the machine's, not the user's: a
+    // Japanese system by default, whatever the language, since the installer's own texts and
+    // its media's names are Japanese.
+    unsigned codePage = 932;
     unsigned lockWaitSeconds = 30; // how long to wait for a prefix another run holds
     // How long to wait for a Wine server that runs on the prefix to end; 0: refuse at once.
     unsigned wineServerWaitSeconds = 0;
 };
 
 bool MachineStarted();
+
+// A directory the running machine's program moved files into (MoveFileExA, as an installer
+// puts each finished file in place), with how many.
+struct PlacedDirectory {
+    std::string windowsDir; // "C:\APP"
+    std::string hostDir;
+    unsigned files = 0;
+};
+// The directories files were placed in since the machine started, in the order first used.
+const std::vector<PlacedDirectory>& PlacedDirectories();
+
+// The last file the program asked about that did not exist (OpenFile with OF_EXIST, as an
+// installer looks for the next source file); count goes up with each such question.
+struct MissingFile {
+    std::string windowsPath; // full, in the ANSI code page
+    unsigned count = 0;
+};
+const MissingFile& LastMissingFile();
 
 // Puts another directory into the drive of a Windows path, as a person swaps a disk.
 bool InsertMedium(char driveLetter, const std::string& hostDir);
@@ -42,8 +65,8 @@ std::string ProgramWindowsPath();
 std::string MediaDirWindows();
 // The three-letter abbreviation of the machine's user language ("JPN", "ENU", ...).
 std::string LanguageAbbreviation();
-// The language the host's locale settings (LC_ALL, LC_MESSAGES, LANG) name; "ENU" when they
-// name none that the machine knows.
+// The language the host's locale settings (LC_ALL, LC_MESSAGES, LANG) name: "JPN" for the C
+// and POSIX locales (and when none is set), "ENU" when they name one the machine does not know.
 std::string LanguageFromHostLocale();
 
 // Runs when StopMachine releases the prefix, before the lock is dropped: the place for other

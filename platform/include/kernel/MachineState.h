@@ -6,9 +6,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace host::detail {
 
@@ -25,10 +28,13 @@ struct Machine {
     bool mediaLinkExisted = false;
     std::string mediaLinkTarget;
     std::string language = "ENU";
-    LCID lcid = 0x0409;
+    LCID lcid = 0x0409;       // the user's locale: the language
+    LCID systemLcid = 0x0409; // the system's locale: the one of the code page
     UINT codePage = 1252;
     std::string currentDir;              // Windows form: "D:\" or "C:\DIR"
     std::map<char, unsigned> driveTypes; // recorded types by upper-case letter
+    std::vector<PlacedDirectory> placed; // where files were moved into place, in order
+    MissingFile lastMissing;
 };
 
 Machine& TheMachine();
@@ -61,6 +67,9 @@ struct LocaleFacts {
     const char* countryAbbreviation;
 };
 const LocaleFacts* FindLocaleByAbbreviation(const std::string& abbreviation);
+// The system locale of a machine with this ANSI code page and user locale: the user's own when
+// it uses that code page, else the code page's main one (932 Japanese, 1252 English).
+LCID SystemLocaleFor(UINT codePage, LCID userLcid);
 
 // Drive facts (Drives.cpp). Letters are upper case.
 std::string DosDevicesDir();
@@ -76,6 +85,19 @@ std::string LinkPathOf(char letter);
 // FILETIME and host time (Time.cpp).
 FILETIME FileTimeFromHost(const timespec& time);
 timespec HostFromFileTime(const FILETIME& time);
+
+// Counts a file moved into place, by its directory (Windows and host form): what a run
+// installed ends up where the installer moved it (MachineState.cpp).
+void NotePlacedFile(const std::string& windowsDir, const std::string& hostDir);
+
+// Remembers the last file a program asked about (OpenFile with OF_EXIST) that was not there,
+// so that a front end can name the file a disk prompt waits for (MachineState.cpp).
+void NoteMissingFile(const std::string& windowsPath);
+
+// A copy of this many bytes is about to keep the thread busy (LZCopy): the front end may show
+// its screen first, since nothing else will until the copy is done (MachineState.cpp).
+void NoteLongOperation(uint64_t bytes);
+void SetLongOperationHandler(std::function<void(uint64_t bytes)> handler);
 
 // Lets each service write back what it holds, when the machine stops (MachineState.cpp).
 void RunMachineStopHandlers();
