@@ -8,6 +8,7 @@ packages=(
   libncurses-dev libmspack-dev libcli11-dev
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   mscompress tmux
+  wine wine64 xvfb
 )
 
 missing=()

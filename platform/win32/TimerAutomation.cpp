@@ -1,0 +1,168 @@
+#include "TimerAutomation.h"
+
+#include <host/Automation.h>
+#include <host/Transcript.h>
+
+#include "user/WindowScene.h"
+
+#include <windows.h>
+
+namespace host {
+namespace {
+
+constexpr UINT kTickMilliseconds = 100;
+
+struct TimerState {
+    UINT_PTR timer = 0;
+    bool inTick = false;
+    HWND lastTop = nullptr;
+    std::string lastDescription;
+    ULONGLONG lastCpu = 0; // the thread's processor time, in 100 ns
+    DWORD lastTick = 0;
+};
+
+TimerState& State() {
+    static TimerState state;
+    return state;
+}
+
+ULONGLONG ThreadCpuTime(bool& known) {
+    FILETIME created, exited, kernel, user;
+    known = GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user) != FALSE;
+    if (!known)
+        return 0;
+    auto value = [](const FILETIME& time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return value(kernel) + value(user);
+}
+
+// The program waits for input when the window it shows stayed the same for a whole tick and
+// its thread spent most of that tick blocked. A program that works on (the installation's
+// idle passes) changes its page with every file, and keeps its thread busy; the timer also
+// fires between two of its passes, when it is not waiting at all.
+bool Settled(HWND top, const std::string& description) {
+    TimerState& state = State();
+    bool known = false;
+    ULONGLONG cpu = ThreadCpuTime(known);
+    DWORD now = GetTickCount();
+    bool idle = true;
+    if (known && state.lastTick != 0) {
+        ULONGLONG wall = static_cast<ULONGLONG>(now - state.lastTick) * 10000;
+        idle = (cpu - state.lastCpu) * 2 < wall;
+    }
+    bool same = top == state.lastTop && description == state.lastDescription;
+    state.lastTop = top;
+    state.lastDescription = description;
+    state.lastCpu = cpu;
+    state.lastTick = now;
+    return same && idle;
+}
+
+// The type a message box was called with, as far as its window shows it: its buttons, its
+// icon and its default button.
+UINT MessageBoxType(const detail::Scene& scene) {
+    auto has = [&](int id) { return scene.FindShown(id) != nullptr; };
+    UINT type = MB_OK;
+    int order[3] = {IDOK, 0, 0};
+    if (has(IDYES) && has(IDNO) && has(IDCANCEL)) {
+        type = MB_YESNOCANCEL;
+        order[0] = IDYES, order[1] = IDNO, order[2] = IDCANCEL;
+    } else if (has(IDYES) && has(IDNO)) {
+        type = MB_YESNO;
+        order[0] = IDYES, order[1] = IDNO;
+    } else if (has(IDABORT)) {
+        type = MB_ABORTRETRYIGNORE;
+        order[0] = IDABORT, order[1] = IDRETRY, order[2] = IDIGNORE;
+    } else if (has(IDRETRY)) {
+        type = MB_RETRYCANCEL;
+        order[0] = IDRETRY, order[1] = IDCANCEL;
+    } else if (has(IDCANCEL)) {
+        type = MB_OKCANCEL;
+        order[1] = IDCANCEL;
+    }
+    for (const detail::SceneControl& control : scene.controls) {
+        if (control.kind != detail::ControlKind::Static || (control.style & SS_TYPEMASK) != SS_ICON)
+            continue;
+        HICON icon = reinterpret_cast<HICON>(SendMessageA(control.hWnd, STM_GETICON, 0, 0));
+        const struct {
+            LPCSTR name;
+            UINT flag;
+        } icons[] = {{IDI_HAND, MB_ICONHAND},
+                     {IDI_QUESTION, MB_ICONQUESTION},
+                     {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                     {IDI_ASTERISK, MB_ICONASTERISK}};
+        for (const auto& known : icons) {
+            if (icon != nullptr && icon == LoadIconA(nullptr, known.name))
+                type |= known.flag;
+        }
+    }
+    LRESULT defId = SendMessageA(scene.top, DM_GETDEFID, 0, 0);
+    if (HIWORD(defId) == DC_HASDEFID) {
+        if (order[1] != 0 && LOWORD(defId) == order[1])
+            type |= MB_DEFBUTTON2;
+        else if (order[2] != 0 && LOWORD(defId) == order[2])
+            type |= MB_DEFBUTTON3;
+    }
+    return type;
+}
+
+std::string MessageBoxText(const detail::Scene& scene) {
+    for (const detail::SceneControl& control : scene.controls) {
+        if (control.kind == detail::ControlKind::Static && (control.id & 0xFFFF) == 0xFFFF &&
+            (control.style & SS_TYPEMASK) != SS_ICON)
+            return control.text;
+    }
+    return std::string();
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TimerState& state = State();
+    // The automation's own messages can run a modal loop of the program inside this call.
+    if (state.inTick)
+        return;
+    state.inTick = true;
+    HWND top = detail::ActiveTopWindow();
+    DWORD process = 0;
+    if (top != nullptr)
+        GetWindowThreadProcessId(top, &process);
+    if (top == nullptr || process != GetCurrentProcessId()) {
+        Settled(nullptr, std::string());
+        state.inTick = false;
+        return;
+    }
+    detail::Scene scene = detail::ReadScene(top);
+    if (!Settled(top, detail::DescribeScene(scene))) {
+        PollAnswers();
+        state.inTick = false;
+        return;
+    }
+    ActOrStop();
+    // The button pressed in a message box is the command the automation left for it; the box
+    // reports it as the system's MessageBoxA would return it.
+    MSG posted;
+    if (scene.messageBox && PeekMessageA(&posted, top, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
+        NoteMessageBox(MessageBoxText(scene).c_str(), scene.caption.c_str(),
+                       MessageBoxType(scene), LOWORD(posted.wParam));
+    // What the action leads to must settle anew before the next one.
+    state.lastTop = nullptr;
+    state.lastDescription.clear();
+    state.inTick = false;
+}
+
+} // namespace
+
+void StartTimerAutomation() {
+    TimerState& state = State();
+    state = TimerState();
+    state.timer = SetTimer(nullptr, 0, kTickMilliseconds, &Tick);
+}
+
+void StopTimerAutomation() {
+    TimerState& state = State();
+    if (state.timer != 0)
+        KillTimer(nullptr, state.timer);
+    state = TimerState();
+}
+
+} // namespace host
