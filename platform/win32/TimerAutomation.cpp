@@ -11,12 +11,16 @@ namespace host {
 namespace {
 
 constexpr UINT kTickMilliseconds = 100;
+// How many ticks a window without an answer must stay before the run stops at it: a dialog
+// that takes its time to appear (the system's folder browser) is not mistaken for it.
+constexpr int kTicksBeforeStuck = 20;
 
 struct TimerState {
     UINT_PTR timer = 0;
     bool inTick = false;
     HWND lastTop = nullptr;
     std::string lastDescription;
+    int settledTicks = 0;
     ULONGLONG lastCpu = 0; // the thread's processor time, in 100 ns
     DWORD lastTick = 0;
 };
@@ -52,6 +56,7 @@ bool Settled(HWND top, const std::string& description) {
         idle = (cpu - state.lastCpu) * 2 < wall;
     }
     bool same = top == state.lastTop && description == state.lastDescription;
+    state.settledTicks = same && idle ? state.settledTicks + 1 : 0;
     state.lastTop = top;
     state.lastDescription = description;
     state.lastCpu = cpu;
@@ -126,27 +131,30 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     DWORD process = 0;
     if (top != nullptr)
         GetWindowThreadProcessId(top, &process);
-    if (top == nullptr || process != GetCurrentProcessId()) {
+    // A disabled window is not what the program waits at: it is about to show another.
+    if (top == nullptr || process != GetCurrentProcessId() || !IsWindowEnabled(top)) {
         Settled(nullptr, std::string());
         state.inTick = false;
         return;
     }
     detail::Scene scene = detail::ReadScene(top);
-    if (!Settled(top, detail::DescribeScene(scene))) {
+    bool settled = Settled(top, detail::DescribeScene(scene));
+    if (!settled) {
+        // Busy, or not waiting long enough to tell: only an answer written for this window.
         PollAnswers();
-        state.inTick = false;
-        return;
+    } else if (HasAnswer() || state.settledTicks >= kTicksBeforeStuck) {
+        ActOrStop();
+        // What the action leads to must settle anew before the next one.
+        state.lastTop = nullptr;
+        state.lastDescription.clear();
+        state.settledTicks = 0;
     }
-    ActOrStop();
     // The button pressed in a message box is the command the automation left for it; the box
     // reports it as the system's MessageBoxA would return it.
     MSG posted;
     if (scene.messageBox && PeekMessageA(&posted, top, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
         NoteMessageBox(MessageBoxText(scene).c_str(), scene.caption.c_str(),
                        MessageBoxType(scene), LOWORD(posted.wParam));
-    // What the action leads to must settle anew before the next one.
-    state.lastTop = nullptr;
-    state.lastDescription.clear();
     state.inTick = false;
 }
 

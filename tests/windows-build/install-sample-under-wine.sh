@@ -2,7 +2,7 @@
 # End to end under Wine: the 64-bit SETUP.EXE installs the sample medium unattended into a
 # fresh Wine prefix, the native program installs the same medium into another fresh prefix,
 # and the two results must agree: the same files with the same contents and sizes, dates set
-# by the same rule, the same registry values as `wine reg query` reads them, the same status.
+# (their sources'), the same registry values as `wine reg query` reads them, the same status.
 # Usage: install-sample-under-wine.sh WIN64_BUILD_DIR NATIVE_BUILD_DIR
 set -euo pipefail
 win_build=$(cd "$1" && pwd)
@@ -50,8 +50,12 @@ cp "$setup_exe" "$win_build/SETUPJPN.DLL" "$work/medium/"
 ln -sfn "$work/medium" "$WINEPREFIX/dosdevices/d:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
+# Everything accepted as proposed, but the restart left for later: the same answers file for
+# both programs.
+printf '%s\n' '"正常に終了" press 2' '"再起動してください" press ok' >"$work/answers"
 status=0
-timeout 300 "$wine" 'D:\SETUP.EXE' --silent --transcript "Z:${work//\//\\}\\wine.txt" || status=$?
+timeout 300 "$wine" 'D:\SETUP.EXE' --silent --answers "Z:${work//\//\\}\\answers" \
+  --transcript "Z:${work//\//\\}\\wine.txt" || status=$?
 /usr/lib/wine/wineserver -w
 echo "Windows build under Wine: status $status"
 sed 's/^/  /' "$work/wine.txt"
@@ -59,14 +63,19 @@ sed 's/^/  /' "$work/wine.txt"
 # The native program on the same medium.
 native_status=0
 timeout 300 "$native_exe" --media "$media/disk1" --disk 2="$media/disk2" --prefix "$work/native" \
-  --ui headless --silent --transcript "$work/native.txt" || native_status=$?
+  --ui headless --silent --answers "$work/answers" --transcript "$work/native.txt" ||
+  native_status=$?
 echo "native program: status $native_status"
 
 [ "$status" = "$native_status" ] || fail "status $status under Wine, $native_status natively"
-[ "$status" = 4 ] || fail "the sample asks for a restart: status 4 expected, got $status"
-first_page() { grep -m1 '^page:' "$1"; }
-[ "$(first_page "$work/wine.txt")" = "$(first_page "$work/native.txt")" ] ||
-  fail "the first page differs"
+[ "$status" = 3 ] || fail "the sample asks for a restart of Windows: status 3 expected, got $status"
+# The same transcript, but for what only the emulated machine shows: the native program asks
+# for disk 2 and has it put into the drive, and records the beeps of MessageBeep.
+without_disk_and_beeps() {
+  awk '/^page: .*# 2 \|/ { skip = 1; next } /^page:/ { skip = 0 } !skip && !/^beep:/' "$1"
+}
+diff <(without_disk_and_beeps "$work/native.txt") "$work/wine.txt" ||
+  fail "the transcripts differ"
 
 # Files: each file the native program installed is in the Wine prefix under the same path
 # (Windows paths: any case), with the same contents and the same date (its source's: the

@@ -46,16 +46,6 @@ bool ReadFile(const std::string& path, std::string& text) {
     return !failed;
 }
 
-// The installer's status 3 asks for a restart of Windows alone; on the NT systems that
-// restarts the computer, and the status says so, as the native program's does.
-int RestartStatus(int status) {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (status == 3 && GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return 4;
-    return status;
-}
-
 const char* StatusMeaning(int status) {
     switch (status) {
     case 0:
@@ -121,7 +111,6 @@ int main(int argc, char** argv) {
     int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
     if (status < 0 || status > 4)
         status = kExitInternal;
-    status = RestartStatus(status);
     host::StopTimerAutomation();
     host::StopAutomation();
     host::NoteLine("end", "status " + std::to_string(status) + " (" + StatusMeaning(status) + ")",
