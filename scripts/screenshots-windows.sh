@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Takes the pictures of the Windows build's pages for the documentation: the 64-bit SETUP.EXE
-# runs under Wine on a virtual screen, driven by answers files through every page, and each
-# screen that stayed still while the program waited is saved as a PNG in OUT_DIR (default
-# docs/screenshots/windows), numbered in the order shown.
+# runs under Wine on a virtual screen, driven by answers files through every page (pausing
+# on each), and each screen that stayed still is saved as a PNG in OUT_DIR (default
+# build-win64/screenshots), numbered in the order shown. docs/screenshots/windows holds the
+# ones chosen for the documentation, named after what they show.
 # Usage: screenshots-windows.sh [WIN64_BUILD_DIR [NATIVE_BUILD_DIR]]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 win_build=$(cd "${1:-$top/build-win64}" && pwd)
 media=$(cd "${2:-$top/build}" && pwd)/examples
-out=${OUT_DIR:-$top/docs/screenshots/windows}
+out=${OUT_DIR:-$win_build/screenshots}
 work=$(mktemp -d /tmp/veltrix-shots.XXXXXX)
 xvfb_pid=""
 cleanup() {
@@ -39,7 +40,8 @@ ln -sfn "$work/e" "$WINEPREFIX/dosdevices/e:"
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
 "$wine" reg add 'HKLM\Software\Wine\Drives' /v e: /d cdrom /f >/dev/null 2>&1
 
-# Keeps each screen that stays the same for three looks in a row, once.
+# Keeps each screen that stays the same for three looks in a row, once. Without a window
+# manager the windows show no frames or captions; the mouse pointer alone is left out.
 capture() {
   local last="" same=0 count=0 sum
   while :; do
@@ -63,7 +65,7 @@ run() {
   local name=$1
   shift
   printf '%s\n' "$@" >"$work/$name.answers"
-  "$wine" 'D:\SETUP.EXE' --answers "Z:${work//\//\\}\\$name.answers" \
+  "$wine" 'D:\SETUP.EXE' --pause 1500 --answers "Z:${work//\//\\}\\$name.answers" \
     --transcript "Z:${work//\//\\}\\$name.txt" || true
   /usr/lib/wine/wineserver -w
   sed "s/^/  $name: /" "$work/$name.txt"
@@ -78,16 +80,18 @@ run install \
   '"ｺﾋﾟｰ先" press cancel' '"中止してもよろしいですか" press no' \
   '"ｺﾋﾟｰ先" press ok' '"新しいﾃﾞｨﾚｸﾄﾘ" press yes' \
   '"# 2" type 1000 "E:\" press ok' '"正常に終了" press 2' '"再起動してください" press ok'
-# The overwrite question, installing again over the same files.
-run again '"ｺﾋﾟｰ先" press ok' 'always "上書き" press no' '"# 2" type 1000 "E:\" press ok' \
-  '"正常に終了" press 2' '"再起動してください" press ok'
 # The abort page.
 run abort '"ｺﾋﾟｰ先" press cancel' '"中止してもよろしいですか" press yes' '"中止しました" press 2'
 kill $capture_pid 2>/dev/null || true
 wait $capture_pid 2>/dev/null || true
 
 rm -f "$out"/*.png
+n=0
 for frame in "$work"/frames/*.xwd; do
-  python3 "$top/scripts/xwd-to-png.py" "$frame" "$out/$(basename "$frame" .xwd).png"
+  python3 "$top/scripts/xwd-to-png.py" "$frame" "$work/frame.png" || continue
+  # The pointer alone.
+  [ "$(stat -c %s "$work/frame.png")" -gt 1000 ] || continue
+  n=$((n + 1))
+  mv "$work/frame.png" "$out/$(printf %02d $n).png"
 done
 echo "$(ls "$out" | wc -l) pictures in $out"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Converts the screen dump Xvfb keeps with -fbdir (XWD, 24 or 32 bits per pixel) to a PNG,
-cut to the part of the screen that is not the black background. Standard library only."""
+cut to the part of the screen that is not the background (the colour of its top left
+corner). Standard library only."""
 import struct
 import sys
 import zlib
@@ -29,19 +30,21 @@ def read_xwd(path):
 
 
 def crop(width, height, rows):
-    used = [y for y in range(height) if any(rows[y])]
+    background = rows[0][0:3]
+    blank = background * width
+    used = [y for y in range(height) if rows[y] != blank]
     if not used:
-        return width, height, rows
+        sys.exit(3)  # an empty screen: no picture
     top, bottom = used[0], used[-1] + 1
     left, right = width, 0
     for y in range(top, bottom):
         row = rows[y]
         for x in range(width):
-            if row[3 * x] or row[3 * x + 1] or row[3 * x + 2]:
+            if row[3 * x: 3 * x + 3] != background:
                 left = min(left, x)
                 break
         for x in range(width - 1, -1, -1):
-            if row[3 * x] or row[3 * x + 1] or row[3 * x + 2]:
+            if row[3 * x: 3 * x + 3] != background:
                 right = max(right, x + 1)
                 break
     return right - left, bottom - top, [rows[y][3 * left: 3 * right] for y in range(top, bottom)]

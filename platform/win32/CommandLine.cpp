@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace host {
@@ -27,6 +28,7 @@ const char* WinUsage() {
            "  --overwrite ask|yes|no   the answer to the overwrite question\n"
            "  --answers FILE       unattended, with the answers in FILE\n"
            "  --transcript FILE    where the transcript goes (- for standard output)\n"
+           "  --pause MS           unattended runs wait MS milliseconds on each window\n"
            "  --quiet              accepted for the native program's command lines\n"
            "  --version, --help\n";
 }
@@ -82,6 +84,16 @@ WinParseOutcome ParseWinOptions(int argc, const char* const* argv, WinOptions& o
             if (!takeValue())
                 return WinParseOutcome::Error;
             (name == "--answers" ? options.answersFile : options.transcriptFile) = value;
+        } else if (name == "--pause") {
+            if (!takeValue())
+                return WinParseOutcome::Error;
+            char* end = nullptr;
+            unsigned long value_ms = std::strtoul(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || value_ms > 60000) {
+                message = "--pause takes milliseconds up to 60000, not " + value;
+                return WinParseOutcome::Error;
+            }
+            options.pauseMilliseconds = static_cast<unsigned>(value_ms);
         } else if (IsMachineOption(name)) {
             message = name + " sets up the emulated machine of the native program; on Windows "
                              "the program runs from its medium on the real system";

@@ -17,7 +17,8 @@ struct WinOptions {
     std::string dest;
     WinOverwrite overwrite = WinOverwrite::Yes;
     std::string answersFile;
-    std::string transcriptFile; // empty: none; "-": standard output
+    std::string transcriptFile;     // empty: none; "-": standard output
+    unsigned pauseMilliseconds = 0; // --pause: each window stays this long before its answer
 
     bool Unattended() const { return silent || !answersFile.empty(); }
 };

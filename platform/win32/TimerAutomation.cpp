@@ -21,6 +21,8 @@ struct TimerState {
     HWND lastTop = nullptr;
     std::string lastDescription;
     int settledTicks = 0;
+    unsigned pause = 0;    // milliseconds each window stays before it is answered
+    DWORD shownSince = 0;  // when the window as it is now was first seen
     ULONGLONG lastCpu = 0; // the thread's processor time, in 100 ns
     DWORD lastTick = 0;
 };
@@ -56,6 +58,8 @@ bool Settled(HWND top, const std::string& description) {
         idle = (cpu - state.lastCpu) * 2 < wall;
     }
     bool same = top == state.lastTop && description == state.lastDescription;
+    if (!same)
+        state.shownSince = now;
     state.settledTicks = same && idle ? state.settledTicks + 1 : 0;
     state.lastTop = top;
     state.lastDescription = description;
@@ -139,6 +143,10 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     }
     detail::Scene scene = detail::ReadScene(top);
     bool settled = Settled(top, detail::DescribeScene(scene));
+    if (GetTickCount() - state.shownSince < state.pause) {
+        state.inTick = false;
+        return;
+    }
     if (!settled) {
         // Busy, or not waiting long enough to tell: only an answer written for this window.
         PollAnswers();
@@ -153,16 +161,17 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     // reports it as the system's MessageBoxA would return it.
     MSG posted;
     if (scene.messageBox && PeekMessageA(&posted, top, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
-        NoteMessageBox(MessageBoxText(scene).c_str(), scene.caption.c_str(),
-                       MessageBoxType(scene), LOWORD(posted.wParam));
+        NoteMessageBox(MessageBoxText(scene).c_str(), scene.caption.c_str(), MessageBoxType(scene),
+                       LOWORD(posted.wParam));
     state.inTick = false;
 }
 
 } // namespace
 
-void StartTimerAutomation() {
+void StartTimerAutomation(unsigned pauseMilliseconds) {
     TimerState& state = State();
     state = TimerState();
+    state.pause = pauseMilliseconds;
     state.timer = SetTimer(nullptr, 0, kTickMilliseconds, &Tick);
 }
 

@@ -7,7 +7,9 @@ namespace host {
 
 // Starts the timer; StartAutomation must have been called. The thread that calls this is the
 // one whose windows are answered.
-void StartTimerAutomation();
+// pauseMilliseconds: how long each window stays before it is answered, so that a person or
+// a camera can follow the run (0: as soon as the program waits).
+void StartTimerAutomation(unsigned pauseMilliseconds = 0);
 void StopTimerAutomation();
 
 } // namespace host

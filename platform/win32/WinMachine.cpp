@@ -14,8 +14,8 @@ namespace {
 std::string Convert(const std::string& text, UINT from, UINT to) {
     if (text.empty())
         return text;
-    int wideLength = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+    int wideLength =
+        MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (wideLength <= 0)
         return std::string();
     std::vector<WCHAR> wide(static_cast<size_t>(wideLength));

@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
     if (options.Unattended()) {
         host::StartAutomation(automation);
-        host::StartTimerAutomation();
+        host::StartTimerAutomation(options.pauseMilliseconds);
     }
     char commandLine[] = "";
     int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
