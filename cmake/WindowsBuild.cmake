@@ -46,6 +46,11 @@ set_target_properties(veltrix_language_jpn PROPERTIES
   OUTPUT_NAME SETUPJPN PREFIX "" SUFFIX .DLL LINKER_LANGUAGE C)
 target_link_options(veltrix_language_jpn PRIVATE -nostdlib -Wl,--entry,0 -Wl,--subsystem,windows)
 
+option(VELTRIX_WINDOWS_TESTS "Build the conformance tests for Windows" OFF)
+if(VELTRIX_WINDOWS_TESTS)
+  add_subdirectory(tests/windows-build)
+endif()
+
 # The sample medium, for running the program on it.
 find_program(VELTRIX_WINDRES NAMES i686-w64-mingw32-windres REQUIRED)
 add_subdirectory(examples)

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine64 xvfb fonts-ipafont-gothic locales mscompress
+  wine wine64 xvfb fonts-ipafont-gothic locales mscompress googletest
 )
 
 sudo=""

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # CI's step for the Windows build: builds SETUP.EXE for 32- and 64-bit Windows, checks the
 # 32-bit program's imports against what Windows 95 and NT 4.0 export (and that the check
-# catches a newer function), and installs the sample with the 64-bit program under Wine,
-# compared with the native program's install. Uses the native build in build/ (built when
-# missing).
+# catches a newer function), installs the sample with the 64-bit program under Wine,
+# compared with the native program's install, and runs the conformance tests compiled for
+# Windows under Wine. Uses the native build in build/ (built when missing).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -25,3 +25,16 @@ fi
 start=$SECONDS
 tests/windows-build/install-sample-under-wine.sh build-win64 build
 echo "Wine end to end: $((SECONDS - start)) s"
+
+# The conformance tests written against the Windows API, compiled for Windows and run under
+# Wine (GoogleTest from Debian's sources, with the posix thread model).
+start=$SECONDS
+launcher=()
+command -v ccache >/dev/null &&
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build-wintest -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake \
+  -DVELTRIX_MINGW_THREADS=posix -DVELTRIX_WINDOWS_TESTS=ON -DCMAKE_BUILD_TYPE=MinSizeRel \
+  "${launcher[@]}" >/dev/null
+cmake --build build-wintest -j"$(nproc)" --target conformance_kernel >/dev/null
+tests/windows-build/run-conformance.sh build-wintest
+echo "conformance tests under Wine: $((SECONDS - start)) s"
