@@ -11,6 +11,10 @@ namespace host {
 namespace {
 
 constexpr UINT kTickMilliseconds = 100;
+// How many ticks in a row a window must stay the same, with the thread idle, before the
+// program counts as waiting at it. One is not enough: a pass of the installation that reads
+// from a cold disk leaves the thread blocked, not busy, and its page unchanged for a while.
+constexpr int kTicksToSettle = 5;
 // How many ticks a window without an answer must stay before the run stops at it: a dialog
 // that takes its time to appear (the system's folder browser) is not mistaken for it.
 constexpr int kTicksBeforeStuck = 20;
@@ -43,8 +47,8 @@ ULONGLONG ThreadCpuTime(bool& known) {
     return value(kernel) + value(user);
 }
 
-// The program waits for input when the window it shows stayed the same for a whole tick and
-// its thread spent most of that tick blocked. A program that works on (the installation's
+// The program waits for input when the window it shows stayed the same for several ticks and
+// its thread spent most of each blocked. A program that works on (the installation's
 // idle passes) changes its page with every file, and keeps its thread busy; the timer also
 // fires between two of its passes, when it is not waiting at all.
 bool Settled(HWND top, const std::string& description) {
@@ -65,7 +69,7 @@ bool Settled(HWND top, const std::string& description) {
     state.lastDescription = description;
     state.lastCpu = cpu;
     state.lastTick = now;
-    return same && idle;
+    return state.settledTicks >= kTicksToSettle;
 }
 
 // The type a message box was called with, as far as its window shows it: its buttons, its
