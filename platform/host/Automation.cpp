@@ -413,6 +413,25 @@ AutomationResult Act(std::string& reason) {
     return AutomationResult::NoAnswer;
 }
 
+bool HasAnswer() {
+    AutomationState& state = State();
+    HWND top = detail::ActiveTopWindow();
+    if (top == nullptr)
+        return false;
+    Scene scene = detail::ReadScene(top);
+    if (state.current != nullptr)
+        return Matches(*state.current, scene);
+    if (state.next < state.ordered.size() && Matches(*state.ordered[state.next], scene))
+        return true;
+    for (const Answer* candidate : state.always) {
+        if (Matches(*candidate, scene))
+            return true;
+    }
+    if (OverwriteAnswer(scene) != nullptr)
+        return true;
+    return state.options.silent && !IsOverwriteQuestion(scene) && DefaultButton(scene) != nullptr;
+}
+
 namespace {
 
 // An unattended run never waits for a person: release the machine and end as abandoned.

@@ -108,7 +108,8 @@ void StartTranscript(std::FILE* stream) {
 
 bool StartTranscript(const std::string& path, std::string& error) {
     StopTranscript();
-    std::FILE* file = std::fopen(path.c_str(), "w");
+    // Binary: lines end in "\n" alone on every system, so that transcripts compare.
+    std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         error = "cannot write the transcript " + path;
         return false;

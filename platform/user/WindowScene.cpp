@@ -142,26 +142,28 @@ const SceneControl* Scene::FindShown(int id) const {
     return nullptr;
 }
 
+namespace {
+
+// A named callback: on 32-bit Windows an enumeration callback must use the system's calling
+// convention, which a lambda cannot be given.
+BOOL CALLBACK FindFirstVisible(HWND candidate, LPARAM lParam) {
+    if (!IsWindowVisible(candidate))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = candidate;
+    return FALSE;
+}
+
+} // namespace
+
 HWND ActiveTopWindow() {
     HWND hWnd = GetActiveWindow();
     if (hWnd == nullptr)
         hWnd = GetForegroundWindow();
     if (hWnd != nullptr && IsWindow(hWnd) && IsWindowVisible(hWnd))
         return hWnd;
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND candidate, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            if (IsWindowVisible(candidate)) {
-                s->found = candidate;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EnumWindows(&FindFirstVisible, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 Scene ReadScene(HWND top) {

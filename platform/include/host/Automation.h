@@ -67,6 +67,11 @@ void StopAutomation();
 // at (UTF-8) and a transcript line has been written.
 AutomationResult Act(std::string& reason);
 
+// Whether Act would act on the active window now, without acting or noting anything. A host
+// that cannot tell for sure that the program waits gives a window without an answer more
+// time to become what the program waits at.
+bool HasAnswer();
+
 // Acts only when the answers file's next answer (or one under way) names the window shown
 // now: the program is busy and not waiting, so nothing else may be pressed for it.
 void PollAnswers();
