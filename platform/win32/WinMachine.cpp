@@ -3,6 +3,8 @@
 // There is no emulated machine to start, stop or swap disks in.
 #include <host/Frontend.h>
 #include <host/Machine.h>
+#include <kernel/Interrupt.h>
+#include <registry/Registry.h>
 
 #include <windows.h>
 
@@ -36,6 +38,14 @@ bool MachineStarted() {
 }
 
 void StopMachine() {}
+
+// The real registry holds what was written at once, and the installer writes it only after the
+// last file: an unattended run stopped before that point has written nothing to take back.
+void DiscardRegistryChanges() {}
+
+// A program with windows and no console has no console handlers that the system would run;
+// what a stopped run leaves in its temporary directory stays, as after any forced end there.
+void RunConsoleControlHandlers(unsigned long) {}
 
 void StopFrontend() {}
 
