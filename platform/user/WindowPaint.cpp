@@ -44,8 +44,21 @@ void AddUpdate(Window* w, const RECT& r, bool erase) {
     w->erasePending = w->erasePending || erase;
 }
 
-Window* FindPending(Window* w) {
+// Whether a visible window of the tree has a frame or client area to paint: most looks for
+// the next window to paint find none, and this look allocates nothing and changes nothing.
+bool AnyPending(const Window* w) {
     if ((w->style & WS_VISIBLE) == 0)
+        return false;
+    if (w->framePending || w->updatePending)
+        return true;
+    for (const Window* child : w->children)
+        if (AnyPending(child))
+            return true;
+    return false;
+}
+
+Window* FindPending(Window* w) {
+    if (!AnyPending(w))
         return nullptr;
     if (w->framePending) {
         HWND hwnd = w->handle;
@@ -176,6 +189,8 @@ void ExposeScreenRect(Window* parent, const RECT& screenRect, const Window* exce
 Window* NextWindowToPaint() {
     Window* desktop = Desktop();
     PaintDesktop();
+    if (std::none_of(desktop->children.begin(), desktop->children.end(), AnyPending))
+        return nullptr;
     std::vector<HWND> tops;
     for (auto it = desktop->children.rbegin(); it != desktop->children.rend(); ++it)
         tops.push_back((*it)->handle);
