@@ -1,6 +1,7 @@
 #include "app/CopyPage.h"
 
 #include "app/ProgressBar.h"
+#include "framework/AfxCore.h"
 #include "engine/FileCompare.h"
 #include "pages/OverwriteDialog.h"
 #include "resources/resource.h"
@@ -37,10 +38,12 @@ CCopyPage::~CCopyPage() {
 void CCopyPage::OnOK() {}
 
 void CCopyPage::ShowCopyingFile(LPCSTR srcName) {
-    CString format;
-    format.LoadFormatString(IDS_COPYING_FILE, "s");
+    if (m_hCopyingFormatModule != AfxGetResourceHandle() || m_strCopyingFormat.IsEmpty()) {
+        m_strCopyingFormat.LoadFormatString(IDS_COPYING_FILE, "s");
+        m_hCopyingFormatModule = AfxGetResourceHandle();
+    }
     CString line;
-    line.Format(format, srcName);
+    line.Format(m_strCopyingFormat, srcName);
     if (CWnd* control = GetDlgItem(kFileLine))
         control->SetWindowText(line);
 }
