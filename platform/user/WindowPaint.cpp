@@ -70,6 +70,7 @@ Window* FindPending(Window* w) {
     if (w->updatePending)
         return w;
     std::vector<HWND> children;
+    children.reserve(w->children.size());
     for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
         children.push_back((*it)->handle);
     for (HWND child : children) {
@@ -113,6 +114,7 @@ void UpdateTree(HWND hwnd) {
         w->erasePending = false;
     }
     std::vector<HWND> children;
+    children.reserve(w->children.size());
     for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
         children.push_back((*it)->handle);
     for (HWND child : children)
@@ -192,6 +194,7 @@ Window* NextWindowToPaint() {
     if (std::none_of(desktop->children.begin(), desktop->children.end(), AnyPending))
         return nullptr;
     std::vector<HWND> tops;
+    tops.reserve(desktop->children.size());
     for (auto it = desktop->children.rbegin(); it != desktop->children.rend(); ++it)
         tops.push_back((*it)->handle);
     for (HWND top : tops) {
