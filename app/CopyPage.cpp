@@ -1,6 +1,7 @@
 #include "app/CopyPage.h"
 
 #include "app/ProgressBar.h"
+#include "framework/AfxCore.h"
 #include "engine/FileCompare.h"
 #include "pages/OverwriteDialog.h"
 #include "resources/resource.h"
@@ -56,10 +57,12 @@ void ShowLine(CWnd* page, int id, LPCSTR text) {
 } // namespace
 
 void CCopyPage::ShowCopyingFile(LPCSTR srcName) {
-    CString format;
-    format.LoadFormatString(IDS_COPYING_FILE, "s");
+    if (m_hCopyingFormatModule != AfxGetResourceHandle() || m_strCopyingFormat.IsEmpty()) {
+        m_strCopyingFormat.LoadFormatString(IDS_COPYING_FILE, "s");
+        m_hCopyingFormatModule = AfxGetResourceHandle();
+    }
     CString line;
-    line.Format(format, srcName);
+    line.Format(m_strCopyingFormat, srcName);
     ShowLine(this, kFileLine, line);
 }
 

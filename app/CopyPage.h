@@ -8,7 +8,7 @@ class COverwriteDialog;
 class CProgressBar;
 
 class CCopyPage : public CSetupPage {
-public:
+  public:
     explicit CCopyPage(CWnd* parent);
     ~CCopyPage() override;
 
@@ -26,6 +26,11 @@ public:
     COverwriteDialog* m_pOverwriteDlg = nullptr;
     CProgressBar* m_pProgressBar = nullptr;
 
-protected:
+  protected:
     DECLARE_MESSAGE_MAP()
+
+  private:
+    // The line's format, loaded once per resource module rather than once per file.
+    CString m_strCopyingFormat;
+    HINSTANCE m_hCopyingFormatModule = nullptr;
 };

@@ -7,6 +7,9 @@
 //
 //   bench_install [files] [plain-megabytes] [rounds]    (default 1000 50 3)
 //   bench_install full                                  (5000 500 5: the figures of the README)
+//   bench_install --only WORK ...                       one work only: fresh, second, one, plain
+//   bench_install --keep ...                            leaves the scratch directory (media,
+//                                                       prefix) for a profiler, and names it
 //
 // The media: 70 % text files of 1-20 KB, 25 % text files compressed by mscompress (named
 // NAME.TX_, the missing letter in the header), 5 % files of 1-5 MB; 100 files per folder, or
@@ -382,6 +385,22 @@ std::string Sibling(const std::string& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string only;
+    bool keep = false;
+    while (argc > 1 && std::strncmp(argv[1], "--", 2) == 0) {
+        if (std::strcmp(argv[1], "--only") == 0 && argc > 2) {
+            only = argv[2];
+            argc -= 2;
+            argv += 2;
+        } else if (std::strcmp(argv[1], "--keep") == 0) {
+            keep = true;
+            --argc;
+            ++argv;
+        } else {
+            break;
+        }
+    }
+    auto runs = [&only](const char* work) { return only.empty() || only == work; };
     int files = 1000;
     size_t plainMegabytes = 50;
     if (argc > 1 && std::strcmp(argv[1], "full") == 0) {
@@ -396,9 +415,12 @@ int main(int argc, char** argv) {
         if (argc > 3)
             g_rounds = std::atoi(argv[3]);
     }
-    if (files < 100 || plainMegabytes < 1 || g_rounds < 1) {
-        std::fprintf(stderr, "usage: bench_install [files (>= 100)] [plain-megabytes] [rounds]\n"
-                             "       bench_install full\n");
+    if (files < 100 || plainMegabytes < 1 || g_rounds < 1 ||
+        !(only.empty() || only == "fresh" || only == "second" || only == "one" ||
+          only == "plain")) {
+        std::fprintf(stderr, "usage: bench_install [--keep] [--only fresh|second|one|plain] "
+                             "[files (>= 100)] [plain-megabytes] [rounds]\n"
+                             "       bench_install [--keep] [--only ...] full\n");
         return 64;
     }
     g_setup = Sibling("../veltrix-setup");
@@ -414,10 +436,13 @@ int main(int argc, char** argv) {
     }
     g_base = base;
     // Gigabytes of media and copies are not left behind, also when a step fails.
-    std::atexit([] {
-        std::error_code ignored;
-        fs::remove_all(g_base, ignored);
-    });
+    if (keep)
+        std::printf("The scratch directory stays: %s\n", g_base.c_str());
+    else
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(g_base, ignored);
+        });
 
     std::printf("Making the media (%d files) and a prefix...\n", files);
     std::fflush(stdout);
@@ -433,30 +458,45 @@ int main(int argc, char** argv) {
     std::printf("%-44s %6s %9s %9s %8s %8s %-6s %8s %8s %8s\n", "work (median wall time, seconds)",
                 "files", "baseline", "setup", "ratio", "target", "", "cpu base", "cpu setup",
                 "cpu ratio");
-    Medium medium = MakeMedium("small", small, 100, pool, text);
-    Pair freshSmall = FreshInstall(medium);
-    Print("fresh install, 100 per folder", small, freshSmall, 1.3);
-    medium = MakeMedium("large", files, 100, pool, text);
-    Pair freshLarge = FreshInstall(medium);
-    Print("fresh install, 100 per folder", files, freshLarge, 1.3);
-    PrintGrowth("  growth per file", small, freshSmall, files, freshLarge);
-    Pair second = SecondPass(medium);
-    Print("second install keeping every file vs cp -n", files, second, 1.5);
-    fs::remove_all(medium.dir);
+    if (runs("fresh") || runs("second")) {
+        Medium medium = MakeMedium("small", small, 100, pool, text);
+        Pair freshSmall;
+        if (runs("fresh")) {
+            freshSmall = FreshInstall(medium);
+            Print("fresh install, 100 per folder", small, freshSmall, 1.3);
+        }
+        medium = MakeMedium("large", files, 100, pool, text);
+        Pair freshLarge = FreshInstall(medium);
+        if (runs("fresh")) {
+            Print("fresh install, 100 per folder", files, freshLarge, 1.3);
+            PrintGrowth("  growth per file", small, freshSmall, files, freshLarge);
+        }
+        if (runs("second")) {
+            Pair second = SecondPass(medium);
+            Print("second install keeping every file vs cp -n", files, second, 1.5);
+        }
+        if (!keep)
+            fs::remove_all(medium.dir);
+    }
 
-    medium = MakeMedium("small-one", small, files, pool, text);
-    Pair oneSmall = FreshInstall(medium);
-    Print("fresh install, one folder", small, oneSmall, 1.5);
-    fs::remove_all(medium.dir);
-    medium = MakeMedium("large-one", files, files, pool, text);
-    Pair oneLarge = FreshInstall(medium);
-    Print("fresh install, one folder", files, oneLarge, 1.5);
-    PrintGrowth("  growth per file", small, oneSmall, files, oneLarge);
-    fs::remove_all(medium.dir);
+    if (runs("one")) {
+        Medium medium = MakeMedium("small-one", small, files, pool, text);
+        Pair oneSmall = FreshInstall(medium);
+        Print("fresh install, one folder", small, oneSmall, 1.5);
+        fs::remove_all(medium.dir);
+        medium = MakeMedium("large-one", files, files, pool, text);
+        Pair oneLarge = FreshInstall(medium);
+        Print("fresh install, one folder", files, oneLarge, 1.5);
+        PrintGrowth("  growth per file", small, oneSmall, files, oneLarge);
+        if (!keep)
+            fs::remove_all(medium.dir);
+    }
 
-    char work[64];
-    std::snprintf(work, sizeof work, "one plain file of %zu MB vs cp", plainMegabytes);
-    Print(work, 1, PlainFile(plainMegabytes, text), 1.2);
+    if (runs("plain")) {
+        char work[64];
+        std::snprintf(work, sizeof work, "one plain file of %zu MB vs cp", plainMegabytes);
+        Print(work, 1, PlainFile(plainMegabytes, text), 1.2);
+    }
 
     return 0;
 }

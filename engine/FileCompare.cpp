@@ -127,10 +127,10 @@ int CompareDates(LPCSTR source, LPCSTR destination) {
 }
 
 BOOL GetModificationTime(LPCSTR path, time_t& seconds) {
-    CFileStatus status;
-    if (!CFile::GetStatus(path, status))
+    CTime modified;
+    if (!CFile::GetModificationTime(path, modified))
         return FALSE;
-    seconds = status.m_mtime.GetTime();
+    seconds = modified.GetTime();
     return TRUE;
 }
 

@@ -15,7 +15,7 @@ struct CFileStatus {
 };
 
 class CFile {
-public:
+  public:
     enum Attribute {
         normal = 0x00,
         readOnly = 0x01,
@@ -29,4 +29,7 @@ public:
     // Makes the name a full path, looks it up with FindFirstFileA and fills the record with
     // its attributes, size and times (local time). FALSE when nothing is found.
     static BOOL GetStatus(LPCSTR fileName, CFileStatus& status);
+    // The m_mtime of GetStatus alone: a comparison of dates need not convert the creation
+    // and access times, each a look at the host's time zone.
+    static BOOL GetModificationTime(LPCSTR fileName, CTime& time);
 };

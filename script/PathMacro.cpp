@@ -31,6 +31,10 @@ CString ExpandPathMacro(LPCSTR token) {
     CWinApp* app = AfxGetApp();
     if (auto* directories = dynamic_cast<CSystemDirectories*>(app))
         return ExpandPathMacro(token, directories->m_strWindowsDir, directories->m_strSystemDir);
+    // Only a macro needs the directories, and most tokens are plain.
+    CString trimmed = TrimSpaces(token);
+    if (trimmed.IsEmpty() || trimmed[0] != '<')
+        return ExpandPathMacro(token, "", "");
     return ExpandPathMacro(token, AskDirectory(GetWindowsDirectoryA),
                            AskDirectory(GetSystemDirectoryA));
 }

@@ -79,6 +79,7 @@ std::vector<Glyph> Parse(const char* text, int count, UINT format) {
     std::vector<Glyph> glyphs;
     bool prefixes = !(format & DT_NOPREFIX);
     bool underlineNext = false;
+    glyphs.reserve(std::min<size_t>(static_cast<size_t>(count), 1024));
     for (int i = 0; i < count;) {
         if (prefixes && text[i] == '&') {
             if (i + 1 < count && text[i + 1] == '&') {
@@ -112,6 +113,7 @@ int Width(const Line& line) {
 
 void ExpandTabs(Line& line, UINT format) {
     Line expanded;
+    expanded.reserve(line.size());
     int cells = 0;
     for (const Glyph& glyph : line) {
         if (glyph.length == 1 && glyph.bytes[0] == '\t') {
@@ -260,7 +262,7 @@ std::vector<Line> Layout(const std::vector<Glyph>& glyphs, int maxWidth, UINT fo
             AddPathEllipsis(line, maxWidth);
         else if (format & DT_END_ELLIPSIS)
             AddEllipsis(line, maxWidth);
-        lines.push_back(line);
+        lines.push_back(std::move(line));
         return lines;
     }
     Line paragraph;
@@ -346,6 +348,8 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
             x = rect->right - width;
         std::string bytes;
         std::vector<bool> underline;
+        bytes.reserve(line.size() * 2);
+        underline.reserve(line.size() * 2);
         for (const Glyph& glyph : line) {
             bytes.append(glyph.bytes, static_cast<size_t>(glyph.length));
             for (int i = 0; i < glyph.length; ++i)

@@ -69,10 +69,12 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
 void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
     CScreen& screen = CScreen::Get();
     CellRect cells = CellsOf(rect);
-    int left = Clamped(cells.left, 0, screen.Columns());
-    int right = Clamped(cells.right, 0, screen.Columns());
-    int top = Clamped(cells.top, 0, screen.Rows());
-    int bottom = Clamped(cells.bottom, 0, screen.Rows());
+    // Cells outside the clip are never visible: the loop need not visit them.
+    CellRect clip = CellsOf(dc.state.clip);
+    int left = Clamped(std::max(cells.left, clip.left), 0, screen.Columns());
+    int right = Clamped(std::min(cells.right, clip.right), 0, screen.Columns());
+    int top = Clamped(std::max(cells.top, clip.top), 0, screen.Rows());
+    int bottom = Clamped(std::min(cells.bottom, clip.bottom), 0, screen.Rows());
     for (int row = top; row < bottom; ++row)
         for (int column = left; column < right; ++column)
             if (CellVisible(dc, column, row))

@@ -44,11 +44,12 @@ std::shared_ptr<FileObject> FileOf(HANDLE handle) {
 
 } // namespace
 
-HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
-                          LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags,
-                          HANDLE templateFile) {
-    (void)security;
-    (void)templateFile;
+namespace {
+
+// CreateFileA, which also gives the type of the drive the file was found on: OpenFile records
+// it, and a file just opened needs no second look at its drive.
+HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creation, DWORD flags,
+                   unsigned& driveType) {
     if (creation < CREATE_NEW || creation > TRUNCATE_EXISTING)
         return Fail(ERROR_INVALID_PARAMETER);
     bool read = (access & kReadRights) != 0;
@@ -60,6 +61,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
     HostPath path;
     if (DWORD error = ResolvePath(fileName, NameRule::Strict, parsed, path))
         return Fail(error);
+    driveType = path.driveType;
     if (parsed.IsRoot() || path.IsDirectory())
         return Fail(ERROR_ACCESS_DENIED);
     if (parsed.trailingSeparator)
@@ -123,6 +125,17 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
     }
     SetLastError(successError);
     return handle;
+}
+
+} // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags,
+                          HANDLE templateFile) {
+    (void)security;
+    (void)templateFile;
+    unsigned driveType = DRIVE_UNKNOWN;
+    return OpenOnDrive(fileName, access, shareMode, creation, flags, driveType);
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPVOID overlapped) {
@@ -386,11 +399,14 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
     // The record holds 127 characters of the name; a longer one is cut there.
     std::memset(record.szPathName, 0, sizeof record.szPathName);
     std::memcpy(record.szPathName, full, std::min<size_t>(length, sizeof record.szPathName - 1));
-    record.fFixedDisk = GetDriveTypeA(std::string(full, 3).c_str()) == DRIVE_FIXED;
+    auto driveTypeOfName = [&full] { return GetDriveTypeA(std::string(full, 3).c_str()); };
 
-    if (style & OF_PARSE)
+    if (style & OF_PARSE) {
+        record.fFixedDisk = driveTypeOfName() == DRIVE_FIXED;
         return 0;
+    }
     if (style & OF_DELETE) {
+        record.fFixedDisk = driveTypeOfName() == DRIVE_FIXED;
         if (!DeleteFileA(full))
             return fail(GetLastError());
         return 1;
@@ -401,14 +417,17 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
         access |= GENERIC_WRITE;
         creation = CREATE_ALWAYS;
     }
-    HANDLE handle = CreateFileA(full, access, ShareModeOfOpenStyle(style), nullptr, creation,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    unsigned driveType = DRIVE_UNKNOWN;
+    HANDLE handle = OpenOnDrive(full, access, ShareModeOfOpenStyle(style), creation,
+                                FILE_ATTRIBUTE_NORMAL, driveType);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if ((style & OF_EXIST) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
             NoteMissingFile(full);
+        record.fFixedDisk = driveTypeOfName() == DRIVE_FIXED;
         return fail(error);
     }
+    record.fFixedDisk = driveType == DRIVE_FIXED;
     HFILE result = static_cast<HFILE>(reinterpret_cast<uintptr_t>(handle));
     if (style & OF_EXIST)
         CloseHandle(handle);

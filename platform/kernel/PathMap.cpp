@@ -35,23 +35,20 @@ char Upper(char c) {
 // Splits at separators; a trail byte 0x5C of a double-byte character is not one.
 std::vector<std::string> SplitComponents(const std::string& text, bool& trailing) {
     std::vector<std::string> parts;
-    std::string current;
+    size_t start = 0;
     trailing = false;
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (IsAnsiLeadByte(c) && i + 1 < text.size()) {
-            current += text[i];
-            current += text[++i];
+            ++i;
             continue;
         }
         if (IsSeparator(static_cast<char>(c))) {
-            parts.push_back(current);
-            current.clear();
-            continue;
+            parts.emplace_back(text, start, i - start);
+            start = i + 1;
         }
-        current += static_cast<char>(c);
     }
-    parts.push_back(current);
+    parts.emplace_back(text, start, text.size() - start);
     if (parts.size() > 1 && parts.back().empty())
         trailing = true;
     return parts;
@@ -138,15 +135,17 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
     }
 
     result.drive = Upper(base[0]);
-    bool ignored = false;
-    for (const std::string& part : SplitComponents(base.substr(3), ignored))
-        if (!part.empty())
-            result.parts.push_back(part);
+    if (base.size() > 3) {
+        bool ignored = false;
+        for (std::string& part : SplitComponents(base.substr(3), ignored))
+            if (!part.empty())
+                result.parts.push_back(std::move(part));
+    }
 
     bool trailing = false;
     std::vector<std::string> components = SplitComponents(rest, trailing);
     for (size_t i = 0; i < components.size(); ++i) {
-        std::string part = components[i];
+        std::string& part = components[i];
         if (i + 1 == components.size())
             TrimFinalName(part);
         if (part.empty() || part == ".")
@@ -156,7 +155,7 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
                 result.parts.pop_back();
             continue;
         }
-        result.parts.push_back(part);
+        result.parts.push_back(std::move(part));
     }
     result.trailingSeparator = trailing && !result.parts.empty();
 

@@ -44,8 +44,21 @@ void AddUpdate(Window* w, const RECT& r, bool erase) {
     w->erasePending = w->erasePending || erase;
 }
 
-Window* FindPending(Window* w) {
+// Whether a visible window of the tree has a frame or client area to paint: most looks for
+// the next window to paint find none, and this look allocates nothing and changes nothing.
+bool AnyPending(const Window* w) {
     if ((w->style & WS_VISIBLE) == 0)
+        return false;
+    if (w->framePending || w->updatePending)
+        return true;
+    for (const Window* child : w->children)
+        if (AnyPending(child))
+            return true;
+    return false;
+}
+
+Window* FindPending(Window* w) {
+    if (!AnyPending(w))
         return nullptr;
     if (w->framePending) {
         HWND hwnd = w->handle;
@@ -57,6 +70,7 @@ Window* FindPending(Window* w) {
     if (w->updatePending)
         return w;
     std::vector<HWND> children;
+    children.reserve(w->children.size());
     for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
         children.push_back((*it)->handle);
     for (HWND child : children) {
@@ -100,6 +114,7 @@ void UpdateTree(HWND hwnd) {
         w->erasePending = false;
     }
     std::vector<HWND> children;
+    children.reserve(w->children.size());
     for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
         children.push_back((*it)->handle);
     for (HWND child : children)
@@ -176,7 +191,10 @@ void ExposeScreenRect(Window* parent, const RECT& screenRect, const Window* exce
 Window* NextWindowToPaint() {
     Window* desktop = Desktop();
     PaintDesktop();
+    if (std::none_of(desktop->children.begin(), desktop->children.end(), AnyPending))
+        return nullptr;
     std::vector<HWND> tops;
+    tops.reserve(desktop->children.size());
     for (auto it = desktop->children.rbegin(); it != desktop->children.rend(); ++it)
         tops.push_back((*it)->handle);
     for (HWND top : tops) {

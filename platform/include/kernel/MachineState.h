@@ -43,7 +43,8 @@ Machine& TheMachine();
 UINT AnsiCodePage();
 bool IsLeadByte(UINT codePage, unsigned char byte);
 inline bool IsAnsiLeadByte(unsigned char byte) {
-    return IsLeadByte(AnsiCodePage(), byte);
+    // No code page has a lead byte below 0x81; names are mostly ASCII, tested byte by byte.
+    return byte >= 0x81 && IsLeadByte(AnsiCodePage(), byte);
 }
 
 // Strict conversions between a code page and UTF-8: FALSE when a character has no

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace win {
@@ -69,7 +70,7 @@ struct Window {
 };
 
 struct System {
-    std::map<HWND, std::unique_ptr<Window>> windows;
+    std::unordered_map<HWND, std::unique_ptr<Window>> windows; // looked up at every call
     std::vector<std::unique_ptr<Window>> graveyard; // destroyed, freed when nothing runs
     std::vector<std::unique_ptr<WindowClass>> classes;
     Window* desktop = nullptr;
