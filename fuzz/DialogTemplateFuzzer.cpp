@@ -1,5 +1,5 @@
 // The dialog template reader: any bytes are decoded or refused, never read past their end.
-#include "DialogTemplate.h"
+#include "user/DialogTemplate.h"
 #include "FuzzMachine.h"
 
 #include <vector>

@@ -1,7 +1,7 @@
 // The resource reader and language libraries: any file is loaded or refused; its strings,
 // dialog templates and icons are read within the file, and a dialog made from one of its
 // templates is built and destroyed.
-#include "DialogTemplate.h"
+#include "user/DialogTemplate.h"
 #include "FuzzMachine.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The registry file format: any text is read into a tree or refused with a line and a reason.
-#include "RegistryFormat.h"
-#include "RegistryTree.h"
+#include "platform/registry/RegistryFormat.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <string>
 
