@@ -68,11 +68,15 @@ timeout 300 "$native_exe" --media "$media/disk1" --disk 2="$media/disk2" --prefi
 echo "native program: status $native_status"
 
 [ "$status" = "$native_status" ] || fail "status $status under Wine, $native_status natively"
-[ "$status" = 3 ] || fail "the sample asks for a restart of Windows: status 3 expected, got $status"
+# The sample asks for a restart (type 1) and the answers leave it for later: on Windows NT
+# that leaves the computer's restart due.
+[ "$status" = 4 ] || fail "the restart the sample asks for is still due: status 4 expected, got $status"
 # The same transcript, but for what only the emulated machine shows: the native program asks
-# for disk 2 and has it put into the drive, and records the beeps of MessageBeep.
+# for disk 2 and has it put into the drive, records the beeps of MessageBeep, and names its
+# prefix on the end line.
 without_disk_and_beeps() {
-  awk '/^page: .*# 2 \|/ { skip = 1; next } /^page:/ { skip = 0 } !skip && !/^beep:/' "$1"
+  awk '/^page: .*# 2 \|/ { skip = 1; next } /^page:/ { skip = 0 }
+       /^end: / { sub(/, prefix .*$/, "") } !skip && !/^beep:/' "$1"
 }
 diff <(without_disk_and_beeps "$work/native.txt") "$work/wine.txt" ||
   fail "the transcripts differ"
