@@ -1,6 +1,7 @@
 // Painting: update regions (kept as bounding rectangles), WM_PAINT scheduling, device
 // contexts for windows, the frames of top-level windows and the desktop.
 #include "gdi/GdiInternal.h"
+#include "user/Dialog.h"
 #include "user/WindowSystem.h"
 
 #include <algorithm>
@@ -106,7 +107,24 @@ void UpdateTree(HWND hwnd) {
         UpdateTree(child);
 }
 
+// Shadows go on last, over whatever the windows under them painted since.
+void DrawShadows() {
+    std::vector<HWND> shadowed;
+    for (Window* top : Desktop()->children)
+        if (CastsShadow(top))
+            shadowed.push_back(top->handle);
+    for (HWND hwnd : shadowed)
+        gdi::DrawWindowShadow(hwnd);
+}
+
 } // namespace
+
+bool CastsShadow(const Window* w) {
+    if (w == nullptr || !IsTopLevel(w) || !Visible(w))
+        return false;
+    const auto* dialog = dynamic_cast<const DialogState*>(w->state.get());
+    return dialog != nullptr && dialog->modal;
+}
 
 void Invalidate(Window* w, const RECT* clientRect, bool erase, bool allChildren) {
     if (w == nullptr)
@@ -186,6 +204,7 @@ Window* NextWindowToPaint() {
         if (Window* found = FindPending(w))
             return found;
     }
+    DrawShadows();
     return nullptr;
 }
 
