@@ -8,7 +8,8 @@
 //
 // Controls and child dialogs are put on whole cells: a control whose template says x, y, cx,
 // cy starts at column x / 4 and row y / 8 and ends before column (x + cx) / 4 and row
-// (y + cy) / 8 (all rounded down, at least one cell each way). So what a control draws at its
+// (y + cy) / 8 (all rounded down, at least one cell each way; a control 13 to 15 units tall
+// ends after the row its last unit lies in). So what a control draws at its
 // client origin lands on exactly the cell its dialog units name, whichever way the GDI maps
 // pixels to cells.
 #include "user/Dialog.h"
@@ -42,6 +43,11 @@ RECT CellRectOf(int x, int y, int cx, int cy) {
     int top = CellOf(y, 8);
     int right = std::max(left + 1, CellOf(x + std::max(0, cx), 4));
     int bottom = std::max(top + 1, CellOf(y + std::max(0, cy), 8));
+    // A control one and a half to two text lines tall holds a line with an edge around it (a
+    // progress bar in its sunken edge): it keeps every row it reaches into, so that the edge
+    // has rows of its own above and below the line.
+    if (cy >= 13 && cy < 16)
+        bottom = std::max(bottom, CellOf(y + cy + 7, 8));
     RECT r = {left * kCellWidth, top * kCellHeight, right * kCellWidth, bottom * kCellHeight};
     return r;
 }
