@@ -52,6 +52,49 @@ RECT CellRectOf(int x, int y, int cx, int cy) {
     return r;
 }
 
+bool IsPushButton(const res::DialogItem& item) {
+    DWORD kind = item.style & 0x0F;
+    return item.className == "Button" && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
+}
+
+// The cells of every control of a template. Push buttons side by side on one line, which the
+// template sets apart by the same units, would come out a cell apart here and two cells there
+// where the units fall on half cells: each such button is put the gap's rounded cells left of
+// its right-hand neighbour, from the rightmost one (lined up with the dialog's edge) leftward.
+std::vector<RECT> ItemCells(const res::DialogTemplate& t) {
+    std::vector<RECT> cells;
+    for (const res::DialogItem& item : t.items)
+        cells.push_back(CellRectOf(item.x, item.y, item.cx, item.cy));
+    std::vector<size_t> buttons;
+    for (size_t i = 0; i < t.items.size(); ++i)
+        if (IsPushButton(t.items[i]) && (t.items[i].style & WS_VISIBLE))
+            buttons.push_back(i);
+    // Right to left, so that each button is placed after its right-hand neighbour.
+    std::sort(buttons.begin(), buttons.end(),
+              [&](size_t a, size_t b) { return t.items[a].x > t.items[b].x; });
+    for (size_t i : buttons) {
+        const res::DialogItem& item = t.items[i];
+        const size_t* neighbour = nullptr;
+        for (const size_t& j : buttons) {
+            const res::DialogItem& other = t.items[j];
+            if (j == i || other.y != item.y || other.cy != item.cy || other.x < item.x + item.cx)
+                continue;
+            if (neighbour == nullptr || other.x < t.items[*neighbour].x)
+                neighbour = &j;
+        }
+        if (neighbour == nullptr)
+            continue;
+        int gap = t.items[*neighbour].x - (item.x + item.cx);
+        int width = cells[i].right - cells[i].left;
+        int right = cells[*neighbour].left - (gap + 2) / 4 * kCellWidth;
+        if (right - width >= 0) {
+            cells[i].left = right - width;
+            cells[i].right = right;
+        }
+    }
+    return cells;
+}
+
 RECT DialogRect(const res::DialogTemplate& t, DWORD style, DWORD exStyle, HWND owner) {
     int clientWidth = std::max(0, DluToX(t.cx));
     int clientHeight = std::max(0, DluToY(t.cy));
@@ -164,14 +207,16 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& t, HINSTANCE instance, 
             Send(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(dialog->font), FALSE);
     }
 
-    for (const res::DialogItem& item : t.items) {
+    std::vector<RECT> itemCells = ItemCells(t);
+    for (size_t index = 0; index < t.items.size(); ++index) {
+        const res::DialogItem& item = t.items[index];
         if (Find(hwnd) == nullptr)
             return nullptr;
         LPCSTR text = item.text.c_str();
         if (item.textIsOrdinal)
             text = MAKEINTRESOURCEA(item.textOrdinal);
         const void* creationData = item.creationData.empty() ? nullptr : item.creationData.data();
-        RECT cells = CellRectOf(item.x, item.y, item.cx, item.cy);
+        const RECT& cells = itemCells[index];
         HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(),
                                        text, item.style | WS_CHILD, cells.left, cells.top,
                                        cells.right - cells.left, cells.bottom - cells.top, hwnd,

@@ -151,9 +151,21 @@ TEST_F(TemplateRenderingTest, OverwriteDialog) {
     ExpectControlAt(dialog, 1011, 64, 44);
     ExpectControlAt(dialog, 1010, 64, 71);
     ExpectControlAt(dialog, 1013, 64, 60);
-    ExpectControlAt(dialog, IDYES, 82, 108);
+    ExpectControlAt(dialog, IDCANCEL, 198, 108);
     EXPECT_TRUE(RowHas(dialog, 108, "\x82\xCD\x82\xA2(Y)"));
     EXPECT_TRUE(RowHas(dialog, 108, "\x82\xA2\x82\xA2\x82\xA6(N)"));
+    // The buttons, 6 units apart in the template each, stand two cells apart each (the units
+    // fall on half cells: cell by cell they would be two and then one apart).
+    POINT origin = OriginCell(dialog);
+    std::string row = CellRow(origin.y + 108 / 8);
+    size_t yes = row.find("<  \x82\xCD\x82\xA2(Y)  >");
+    size_t no = row.find("[ \x82\xA2\x82\xA2\x82\xA6(N) ]");
+    size_t cancel = row.find("[   \xB7\xAC\xDD\xBE\xD9   ]");
+    ASSERT_NE(yes, std::string::npos) << row;
+    ASSERT_NE(no, std::string::npos) << row;
+    ASSERT_NE(cancel, std::string::npos) << row;
+    EXPECT_EQ(no - (yes + 13), 2u) << row;
+    EXPECT_EQ(cancel - (no + 13), 2u) << row;
 }
 
 TEST_F(TemplateRenderingTest, AboutBox) {
