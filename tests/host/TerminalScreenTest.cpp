@@ -236,9 +236,10 @@ TEST_F(TerminalScreenTest, AClosedMenuLeavesNoHalfCharacterBehind) {
     int first = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "x");
     tmux->Keys("M-Space");
     ASSERT_TRUE(tmux->WaitFor("閉じる(C)", 5)) << tmux->Capture();
-    // The menu's top edge lies on the opening line, its corner on the first half of a wide
-    // character.
-    int corner = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "┐");
+    // The menu's right edge crosses the opening line (a row below its top corner) on the
+    // first half of a wide character.
+    int corner = ColumnOf(Cells(*tmux)[static_cast<size_t>(row - 1)], "┐");
+    ASSERT_EQ(CellAt(Cells(*tmux), row, corner).text, "│") << tmux->Capture();
     ASSERT_GT(corner, first) << tmux->Capture();
     ASSERT_EQ((corner - first) % 2, 1) << tmux->Capture();
     tmux->Keys("Escape");
