@@ -39,4 +39,33 @@ void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool capti
     dc->state = saved;
 }
 
+void DrawWindowShadow(HWND hwnd) {
+    RECT window;
+    if (!GetWindowRect(hwnd, &window))
+        return;
+    HDC hdc = CreateWindowDC(hwnd, false);
+    DeviceContext* dc = FindDC(hdc);
+    if (dc && IsWindowVisible(hwnd)) {
+        // The shadow lies outside the window: the device context may draw anywhere on the
+        // screen but under the windows above.
+        SIZE size = ScreenSize();
+        dc->state.clip = RECT{0, 0, size.cx, size.cy};
+        CellRect cells = CellsOf(window);
+        CScreen& screen = CScreen::Get();
+        COLORREF foreground = SystemColor(COLOR_GRAYTEXT), background = RGB(0, 0, 0);
+        for (int row = cells.top + 1; row <= cells.bottom; ++row)
+            if (CellVisible(*dc, cells.right, row))
+                screen.RecolorCell(cells.right, row, foreground, background);
+        for (int column = cells.left + 1; column < cells.right; ++column)
+            if (CellVisible(*dc, column, cells.bottom))
+                screen.RecolorCell(column, cells.bottom, foreground, background);
+    }
+    ReleaseWindowDC(hdc);
+}
+
+RECT WithShadow(const RECT& windowRect) {
+    return RECT{windowRect.left, windowRect.top, windowRect.right + kCellWidth,
+                windowRect.bottom + kCellHeight};
+}
+
 } // namespace gdi

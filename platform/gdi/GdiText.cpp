@@ -66,6 +66,23 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
     }
 }
 
+namespace {
+
+// A rectangle drawn inside a frame (a bar within its sunken edge) lies a few pixels in from
+// the frame's rectangle, so its edge runs through the cells that the frame's lines took. A
+// fill leaves such a cell, which it covers only in part, to the line on it: frame and fill
+// then share no cell, as their pixels share none.
+bool LeftToFrameLine(const Cell& cell, const RECT& rect, int column, int row) {
+    if (cell.kind != CellKind::Glyph || cell.glyph < U'\u2500' || cell.glyph > U'\u257F')
+        return false;
+    int x = column * kCellWidth, y = row * kCellHeight;
+    bool whole = rect.left <= x && x + kCellWidth <= rect.right && rect.top <= y &&
+                 y + kCellHeight <= rect.bottom;
+    return !whole;
+}
+
+} // namespace
+
 void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
     CScreen& screen = CScreen::Get();
     CellRect cells = CellsOf(rect);
@@ -77,7 +94,8 @@ void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
     int bottom = Clamped(std::min(cells.bottom, clip.bottom), 0, screen.Rows());
     for (int row = top; row < bottom; ++row)
         for (int column = left; column < right; ++column)
-            if (CellVisible(dc, column, row))
+            if (CellVisible(dc, column, row) &&
+                !LeftToFrameLine(screen.At(column, row), rect, column, row))
                 screen.PutBlank(column, row, color);
 }
 

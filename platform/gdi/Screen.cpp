@@ -131,6 +131,17 @@ void CScreen::InvertCell(int column, int row) {
     ++m_nGeneration;
 }
 
+void CScreen::RecolorCell(int column, int row, COLORREF foreground, COLORREF background) {
+    if (!Contains(column, row))
+        return;
+    Cell& cell = CellAt(column, row);
+    if (cell.foreground == foreground && cell.background == background)
+        return;
+    cell.foreground = foreground;
+    cell.background = background;
+    ++m_nGeneration;
+}
+
 void CScreen::SetCaret(bool shown, int column, int row) {
     if (shown == m_bCaret && column == m_nCaretColumn && row == m_nCaretRow)
         return;

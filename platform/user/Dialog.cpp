@@ -7,10 +7,10 @@
 // area is rounded up to whole cells and framed by one cell on every side.
 //
 // Controls and child dialogs are put on whole cells: a control whose template says x, y, cx,
-// cy starts at column x / 4 and row y / 8 and ends before column (x + cx) / 4 and row
-// (y + cy) / 8 (all rounded down, at least one cell each way). So what a control draws at its
-// client origin lands on exactly the cell its dialog units name, whichever way the GDI maps
-// pixels to cells.
+// cy starts at column x / 4 and ends before column (x + cx) / 4 (rounded down, at least one
+// cell). A control of one line goes on the row its middle lies in (see ItemCellRect), a taller
+// one starts at row y / 8 and ends before row (y + cy) / 8. So what a control draws at its
+// client origin lands on a whole cell, whichever way the GDI maps pixels to cells.
 #include "user/Dialog.h"
 
 #include "Control.h"
@@ -44,6 +44,98 @@ RECT CellRectOf(int x, int y, int cx, int cy) {
     int bottom = std::max(top + 1, CellOf(y + std::max(0, cy), 8));
     RECT r = {left * kCellWidth, top * kCellHeight, right * kCellWidth, bottom * kCellHeight};
     return r;
+}
+
+bool IsPushButton(const res::DialogItem& item) {
+    DWORD kind = item.style & 0x0F;
+    return item.className == "Button" && (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON);
+}
+
+bool IsTextLine(const res::DialogItem& item) {
+    DWORD kind = item.style & SS_TYPEMASK;
+    return item.className == "Static" &&
+           (kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_LEFTNOWORDWRAP);
+}
+
+// A control of one line (under two rows of units tall: a text, an edit, a button) goes on the
+// row its middle lies in, so that the controls of one line share a row and the margins above
+// the first line and below the last one come out alike. One that is 13 to 15 units tall and
+// not a push button holds a line with an edge around it (a progress bar in its sunken edge):
+// it takes the rows above and below that row too, for the edge's lines.
+RECT ItemCellRect(const res::DialogItem& item) {
+    RECT r = CellRectOf(item.x, item.y, item.cx, item.cy);
+    if (item.cy <= 0 || item.cy >= 16)
+        return r;
+    int middle = CellOf(2 * item.y + item.cy, 16);
+    bool edged = item.cy >= 13 && !IsPushButton(item);
+    r.top = (edged ? middle - 1 : middle) * kCellHeight;
+    r.bottom = (edged ? middle + 2 : middle + 1) * kCellHeight;
+    return r;
+}
+
+// Lines of text one line pitch (12 units) apart in the template are one sentence or list;
+// where the rows of their middles lie two apart, the lower line and the controls beside it
+// move up a row, so that no blank row splits them.
+void JoinConsecutiveLines(const res::DialogTemplate& t, std::vector<RECT>& cells) {
+    std::vector<size_t> lines;
+    for (size_t i = 0; i < t.items.size(); ++i)
+        if (IsTextLine(t.items[i]) && t.items[i].cy < 16)
+            lines.push_back(i);
+    std::stable_sort(lines.begin(), lines.end(),
+                     [&](size_t a, size_t b) { return t.items[a].y < t.items[b].y; });
+    for (size_t i : lines) {
+        const res::DialogItem& item = t.items[i];
+        for (size_t a : lines) {
+            const res::DialogItem& above = t.items[a];
+            bool overlap = above.x < item.x + item.cx && item.x < above.x + above.cx;
+            if (item.y - above.y <= 0 || item.y - above.y > 12 || !overlap ||
+                cells[i].top != cells[a].top + 2 * kCellHeight)
+                continue;
+            for (size_t j = 0; j < t.items.size(); ++j)
+                if (t.items[j].y == item.y && t.items[j].cy < 16)
+                    OffsetRect(&cells[j], 0, -kCellHeight);
+            break;
+        }
+    }
+}
+
+// The cells of every control of a template. Push buttons side by side on one line, which the
+// template sets apart by the same units, would come out a cell apart here and two cells there
+// where the units fall on half cells: each such button is put the gap's rounded cells left of
+// its right-hand neighbour, from the rightmost one (lined up with the dialog's edge) leftward.
+std::vector<RECT> ItemCells(const res::DialogTemplate& t) {
+    std::vector<RECT> cells;
+    for (const res::DialogItem& item : t.items)
+        cells.push_back(ItemCellRect(item));
+    JoinConsecutiveLines(t, cells);
+    std::vector<size_t> buttons;
+    for (size_t i = 0; i < t.items.size(); ++i)
+        if (IsPushButton(t.items[i]) && (t.items[i].style & WS_VISIBLE))
+            buttons.push_back(i);
+    // Right to left, so that each button is placed after its right-hand neighbour.
+    std::sort(buttons.begin(), buttons.end(),
+              [&](size_t a, size_t b) { return t.items[a].x > t.items[b].x; });
+    for (size_t i : buttons) {
+        const res::DialogItem& item = t.items[i];
+        const size_t* neighbour = nullptr;
+        for (const size_t& j : buttons) {
+            const res::DialogItem& other = t.items[j];
+            if (j == i || other.y != item.y || other.cy != item.cy || other.x < item.x + item.cx)
+                continue;
+            if (neighbour == nullptr || other.x < t.items[*neighbour].x)
+                neighbour = &j;
+        }
+        if (neighbour == nullptr)
+            continue;
+        int gap = t.items[*neighbour].x - (item.x + item.cx);
+        int width = cells[i].right - cells[i].left;
+        int right = cells[*neighbour].left - (gap + 2) / 4 * kCellWidth;
+        if (right - width >= 0) {
+            cells[i].left = right - width;
+            cells[i].right = right;
+        }
+    }
+    return cells;
 }
 
 RECT DialogRect(const res::DialogTemplate& t, DWORD style, DWORD exStyle, HWND owner) {
@@ -158,14 +250,16 @@ HWND CreateDialogFromTemplate(const res::DialogTemplate& t, HINSTANCE instance, 
             Send(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(dialog->font), FALSE);
     }
 
-    for (const res::DialogItem& item : t.items) {
+    std::vector<RECT> itemCells = ItemCells(t);
+    for (size_t index = 0; index < t.items.size(); ++index) {
+        const res::DialogItem& item = t.items[index];
         if (Find(hwnd) == nullptr)
             return nullptr;
         LPCSTR text = item.text.c_str();
         if (item.textIsOrdinal)
             text = MAKEINTRESOURCEA(item.textOrdinal);
         const void* creationData = item.creationData.empty() ? nullptr : item.creationData.data();
-        RECT cells = CellRectOf(item.x, item.y, item.cx, item.cy);
+        const RECT& cells = itemCells[index];
         HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(),
                                        text, item.style | WS_CHILD, cells.left, cells.top,
                                        cells.right - cells.left, cells.bottom - cells.top, hwnd,

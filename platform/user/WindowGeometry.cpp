@@ -143,6 +143,9 @@ BOOL PlaceWindow(Window* w, WINDOWPOS wp) {
     }
     bool wasVisible = IsWindowVisible(hwnd) != FALSE;
     RECT oldScreen = ScreenRect(w);
+    // What the window leaves includes the shadow it cast.
+    if (CastsShadow(w))
+        oldScreen = gdi::WithShadow(oldScreen);
     RECT old = w->rect;
 
     RECT target = {wp.x, wp.y, wp.x + std::max(0, wp.cx), wp.y + std::max(0, wp.cy)};

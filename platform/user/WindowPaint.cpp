@@ -1,6 +1,7 @@
 // Painting: update regions (kept as bounding rectangles), WM_PAINT scheduling, device
 // contexts for windows, the frames of top-level windows and the desktop.
 #include "gdi/GdiInternal.h"
+#include "user/Dialog.h"
 #include "user/WindowSystem.h"
 
 #include <algorithm>
@@ -121,7 +122,24 @@ void UpdateTree(HWND hwnd) {
         UpdateTree(child);
 }
 
+// Shadows go on last, over whatever the windows under them painted since.
+void DrawShadows() {
+    std::vector<HWND> shadowed;
+    for (Window* top : Desktop()->children)
+        if (CastsShadow(top))
+            shadowed.push_back(top->handle);
+    for (HWND hwnd : shadowed)
+        gdi::DrawWindowShadow(hwnd);
+}
+
 } // namespace
+
+bool CastsShadow(const Window* w) {
+    if (w == nullptr || !IsTopLevel(w) || !Visible(w))
+        return false;
+    const auto* dialog = dynamic_cast<const DialogState*>(w->state.get());
+    return dialog != nullptr && dialog->modal;
+}
 
 void Invalidate(Window* w, const RECT* clientRect, bool erase, bool allChildren) {
     if (w == nullptr)
@@ -191,8 +209,10 @@ void ExposeScreenRect(Window* parent, const RECT& screenRect, const Window* exce
 Window* NextWindowToPaint() {
     Window* desktop = Desktop();
     PaintDesktop();
-    if (std::none_of(desktop->children.begin(), desktop->children.end(), AnyPending))
+    if (std::none_of(desktop->children.begin(), desktop->children.end(), AnyPending)) {
+        DrawShadows();
         return nullptr;
+    }
     std::vector<HWND> tops;
     tops.reserve(desktop->children.size());
     for (auto it = desktop->children.rbegin(); it != desktop->children.rend(); ++it)
@@ -204,6 +224,7 @@ Window* NextWindowToPaint() {
         if (Window* found = FindPending(w))
             return found;
     }
+    DrawShadows();
     return nullptr;
 }
 

@@ -55,10 +55,11 @@ TEST_F(PathPageLayoutTest, DestinationAloneTakesTheSourceRow) {
     open("");
     std::vector<std::string> rows = pageRows();
     ASSERT_GT(rows.size(), 7u);
-    // Source row: y 34-36 dialog units, row 4; destination row: y 52-54, row 6.
-    EXPECT_NE(std::string::npos, rows[4].find("ｺﾋﾟｰ先")) << host::DumpScreen();
-    EXPECT_NE(std::string::npos, rows[4].find("C:\\APP")) << host::DumpScreen();
-    EXPECT_EQ(std::string::npos, rows[6].find("C:\\APP")) << host::DumpScreen();
+    // Source row: y 33-47 dialog units, middle at 40, row 5; destination row: y 51-65,
+    // middle at 58, row 7.
+    EXPECT_NE(std::string::npos, rows[5].find("ｺﾋﾟｰ先")) << host::DumpScreen();
+    EXPECT_NE(std::string::npos, rows[5].find("C:\\APP")) << host::DumpScreen();
+    EXPECT_EQ(std::string::npos, rows[7].find("C:\\APP")) << host::DumpScreen();
     EXPECT_EQ(std::string::npos, host::DumpScreen().find("ｺﾋﾟｰ元"));
     // The destination edit has the focus with its text selected.
     HWND edit = GetDlgItem(m_window->m_pCurPage->m_hWnd, 1001);
@@ -74,10 +75,10 @@ TEST_F(PathPageLayoutTest, BothRowsStayInTheirPlaces) {
     open("PromptSrcPath=1");
     std::vector<std::string> rows = pageRows();
     ASSERT_GT(rows.size(), 7u);
-    EXPECT_NE(std::string::npos, rows[4].find("ｺﾋﾟｰ元")) << host::DumpScreen();
-    EXPECT_NE(std::string::npos, rows[4].find("D:\\")) << host::DumpScreen();
-    EXPECT_NE(std::string::npos, rows[6].find("ｺﾋﾟｰ先")) << host::DumpScreen();
-    EXPECT_NE(std::string::npos, rows[6].find("C:\\APP")) << host::DumpScreen();
+    EXPECT_NE(std::string::npos, rows[5].find("ｺﾋﾟｰ元")) << host::DumpScreen();
+    EXPECT_NE(std::string::npos, rows[5].find("D:\\")) << host::DumpScreen();
+    EXPECT_NE(std::string::npos, rows[7].find("ｺﾋﾟｰ先")) << host::DumpScreen();
+    EXPECT_NE(std::string::npos, rows[7].find("C:\\APP")) << host::DumpScreen();
     EXPECT_EQ(GetDlgItem(m_window->m_pCurPage->m_hWnd, 1000), GetFocus());
 }
 

@@ -4,6 +4,7 @@
 
 #include "HeadlessMachine.h"
 #include "framework/CDialog.h"
+#include "gdi/Screen.h"
 #include "host/Frontend.h"
 #include "host/Machine.h"
 #include "resources/resource.h"
@@ -101,6 +102,41 @@ TEST_F(ProgressBarTest, SevenFilesAfterOneAreFourteenPercent) {
     EXPECT_EQ(expectedCells,
               static_cast<int>(std::count(backgroundRow.begin(), backgroundRow.end(), 'B')))
         << backgroundRow;
+}
+
+TEST_F(ProgressBarTest, TheBarSitsInsideAWholeFrame) {
+    ASSERT_TRUE(m_bar.SetRange(2, 0, 1));
+    m_main.UpdateWindow();
+    m_bar.Step();
+    // The control takes three rows: the edge's top line, the bar, the edge's bottom line.
+    POINT origin = {0, 0};
+    ClientToScreen(m_bar.m_hWnd, &origin);
+    RECT client;
+    m_bar.GetClientRect(&client);
+    int left = origin.x / 8, top = origin.y / 16;
+    int right = left + client.right / 8 - 1, bottom = top + client.bottom / 16 - 1;
+    ASSERT_EQ(bottom - top, 2) << host::DumpScreen();
+    const gdi::CScreen& screen = gdi::CScreen::Get();
+    auto glyph = [&](int column, int row) {
+        const gdi::Cell& cell = screen.At(column, row);
+        return cell.kind == gdi::CellKind::Glyph ? cell.glyph : U'\0';
+    };
+    EXPECT_EQ(glyph(left, top), U'\u250C');
+    EXPECT_EQ(glyph(right, top), U'\u2510');
+    EXPECT_EQ(glyph(left, bottom), U'\u2514');
+    EXPECT_EQ(glyph(right, bottom), U'\u2518');
+    EXPECT_EQ(glyph(left, top + 1), U'\u2502');
+    EXPECT_EQ(glyph(right, top + 1), U'\u2502');
+    for (int column = left + 1; column < right; ++column) {
+        EXPECT_EQ(glyph(column, top), U'\u2500') << "column " << column << host::DumpScreen();
+        EXPECT_EQ(glyph(column, bottom), U'\u2500') << "column " << column;
+        // Inside, the cells left of the middle of the bar are done (blue), the others not.
+        int doneEnd = origin.x + m_bar.m_rcBar.left + m_bar.m_nBarWidth / 2;
+        char expected = column * 8 < doneEnd ? 'B' : 'W';
+        EXPECT_EQ(gdi::ColorLetter(screen.At(column, top + 1).background), expected)
+            << "column " << column;
+    }
+    EXPECT_TRUE(screenShows("50 %")) << host::DumpScreen();
 }
 
 TEST_F(ProgressBarTest, ARangeOfNothingStaysAtZero) {

@@ -79,9 +79,10 @@ void Paint(HDC hdc, const BarGeometry& geometry, int percent, HFONT font) {
     Draw(hdc, geometry, percent, font);
 }
 
-// The bar's expected cells for a control of 404 x 26 pixels whose top-left pixel is (118, 218):
-// the bar covers columns 16 to 64 (pixels 121 to 518) and rows 14 and 15 (pixels 221 to 240).
-constexpr int kControlX = 64 + 54;
-constexpr int kControlY = 64 + 154;
+// The bar's expected cells for a control of 408 x 48 pixels whose top-left pixel is (112, 208),
+// as the window system puts it on whole cells: the edge on columns 14 to 64 and rows 13 to
+// 15, the bar on columns 15 to 63 of row 14 (pixels 115 to 517).
+constexpr int kControlX = 64 + 48;
+constexpr int kControlY = 64 + 144;
 
 } // namespace progress

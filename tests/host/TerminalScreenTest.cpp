@@ -236,9 +236,10 @@ TEST_F(TerminalScreenTest, AClosedMenuLeavesNoHalfCharacterBehind) {
     int first = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "x");
     tmux->Keys("M-Space");
     ASSERT_TRUE(tmux->WaitFor("閉じる(C)", 5)) << tmux->Capture();
-    // The menu's top edge lies on the opening line, its corner on the first half of a wide
-    // character.
-    int corner = ColumnOf(Cells(*tmux)[static_cast<size_t>(row)], "┐");
+    // The menu's right edge crosses the opening line (a row below its top corner) on the
+    // first half of a wide character.
+    int corner = ColumnOf(Cells(*tmux)[static_cast<size_t>(row - 1)], "┐");
+    ASSERT_EQ(CellAt(Cells(*tmux), row, corner).text, "│") << tmux->Capture();
     ASSERT_GT(corner, first) << tmux->Capture();
     ASSERT_EQ((corner - first) % 2, 1) << tmux->Capture();
     tmux->Keys("Escape");
@@ -298,7 +299,10 @@ TEST_F(TerminalScreenTest, TheOverwriteQuestionStandsOffTheWindowItBelongsTo) {
         std::system(("touch -d 2000-01-01 " + ShellQuote(m_dir / "machine/drive_c/APP/SAMPLE.TXT"))
                         .c_str()),
         0);
-    auto tmux = Start(80, 24, "xterm-256color", medium);
+    std::string term = NoEraseTerminal();
+    if (term.empty())
+        GTEST_SKIP() << "infocmp or tic is missing";
+    auto tmux = Start(80, 24, term, medium);
     ASSERT_TRUE(tmux->WaitFor(kCancel)) << tmux->Capture();
     tmux->Keys("Enter");
     ASSERT_TRUE(tmux->WaitFor("上書きしてもよろしいですか", 10)) << tmux->Capture();
@@ -310,6 +314,39 @@ TEST_F(TerminalScreenTest, TheOverwriteQuestionStandsOffTheWindowItBelongsTo) {
         if (row.find("Overwrite Test") != std::string::npos)
             ++captions;
     EXPECT_EQ(captions, 2) << tmux->Capture();
+
+    // It casts a shadow: the column right of it and the row below it are dark, each starting
+    // one cell in; the cells at those starts keep what lies under them.
+    auto cells = Cells(*tmux);
+    int bottom = -1, left = -1, right = -1;
+    for (int r = 0; r < static_cast<int>(cells.size()); ++r)
+        for (int c = 0; c < static_cast<int>(cells[static_cast<size_t>(r)].size()); ++c) {
+            if (CellAt(cells, r, c).text == "└") {
+                bottom = r;
+                left = c;
+            } else if (CellAt(cells, r, c).text == "┘" && r == bottom) {
+                right = c;
+            }
+        }
+    ASSERT_GT(right, left) << tmux->Capture();
+    int top = RowOf(*tmux, "Overwrite Test") + 1;
+    int desktop = CellAt(cells, bottom + 1, 0).background;
+    const int kBlack = 16;
+    ASSERT_NE(desktop, kBlack);
+    EXPECT_NE(CellAt(cells, top, right + 1).background, kBlack);
+    EXPECT_NE(CellAt(cells, bottom + 1, left).background, kBlack);
+    for (int r = top + 1; r <= bottom + 1; ++r)
+        EXPECT_EQ(CellAt(cells, r, right + 1).background, kBlack) << "row " << r;
+    for (int c = left + 1; c <= right + 1; ++c)
+        EXPECT_EQ(CellAt(cells, bottom + 1, c).background, kBlack) << "column " << c;
+
+    // Closing it takes the shadow away with it.
+    tmux->Keys("y");
+    ASSERT_TRUE(tmux->WaitFor("正常に終了しました", 10)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    cells = Cells(*tmux);
+    for (int c = left + 1; c <= right + 1; ++c)
+        EXPECT_EQ(CellAt(cells, bottom + 1, c).background, desktop) << "column " << c;
 }
 
 } // namespace

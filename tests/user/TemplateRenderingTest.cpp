@@ -1,5 +1,6 @@
 // The program's own dialog templates drawn on the screen: every text stands at the cell its
-// dialog units give (column x / 4, row y / 8 from the dialog's client area), the pages inside
+// dialog units give (column x / 4 from the dialog's client area, and the row its middle lies
+// in: (2 * y + cy) / 16 for a control of one line, y / 8 for a taller one), the pages inside
 // a main window from template 101.
 #include "WindowsFixture.h"
 
@@ -35,27 +36,30 @@ class TemplateRenderingTest : public WindowsTest {
         EXPECT_EQ(origin.y % 16, 0);
         return POINT{origin.x / 8, origin.y / 16};
     }
-    // The text as the screen shows it at the cell of (x, y) dialog units of the dialog.
+    // The row of a control of cy units at y, from the dialog's client area.
+    static int RowOfUnits(int y, int cy) { return cy < 16 ? (2 * y + cy) / 16 : y / 8; }
+    // The text as the screen shows it at the cell of (x, y) dialog units of the dialog, for a
+    // line of text of 8 units.
     static std::string At(HWND dialog, int x, int y, size_t length) {
         POINT origin = OriginCell(dialog);
-        std::string row = CellRow(origin.y + y / 8);
+        std::string row = CellRow(origin.y + RowOfUnits(y, 8));
         size_t column = static_cast<size_t>(origin.x + x / 4);
         if (row.size() < column + length)
             row.resize(column + length, ' ');
         return row.substr(column, length);
     }
     // A control's window lies on the cell of its dialog units.
-    static void ExpectControlAt(HWND dialog, int id, int x, int y) {
+    static void ExpectControlAt(HWND dialog, int id, int x, int y, int cy) {
         HWND control = GetDlgItem(dialog, id);
         ASSERT_NE(control, nullptr) << id;
         POINT origin = OriginCell(dialog);
         POINT cell = CellOf(control);
         EXPECT_EQ(cell.x - origin.x, x / 4) << id;
-        EXPECT_EQ(cell.y - origin.y, y / 8) << id;
+        EXPECT_EQ(cell.y - origin.y, RowOfUnits(y, cy)) << id;
     }
-    static bool RowHas(HWND dialog, int y, const std::string& text) {
+    static bool RowHas(HWND dialog, int y, int cy, const std::string& text) {
         POINT origin = OriginCell(dialog);
-        return CellRow(origin.y + y / 8).find(text) != std::string::npos;
+        return CellRow(origin.y + RowOfUnits(y, cy)).find(text) != std::string::npos;
     }
 
     HWND m_main = nullptr;
@@ -91,15 +95,15 @@ TEST_F(TemplateRenderingTest, PathPage) {
     // after it start two cells later (column 12), a blank cell after the label.
     EXPECT_EQ(At(page, 8, 36, 10), "\xBA\xCB\xDF\xB0\x8C\xB3(F) ");
     EXPECT_EQ(At(page, 8, 54, 10), "\xBA\xCB\xDF\xB0\x90\xE6(T) ");
-    ExpectControlAt(page, 1000, 48, 34);
-    ExpectControlAt(page, 1002, 196, 33);
-    ExpectControlAt(page, 1001, 48, 52);
-    ExpectControlAt(page, 1003, 196, 51);
-    ExpectControlAt(page, IDOK, 138, 108);
-    ExpectControlAt(page, IDCANCEL, 196, 108);
-    EXPECT_TRUE(RowHas(page, 108, "OK"));
-    EXPECT_TRUE(RowHas(page, 108, "\xB7\xAC\xDD\xBE\xD9"));
-    EXPECT_TRUE(RowHas(page, 33, "\x8EQ\x8F\xC6(B)..."));
+    ExpectControlAt(page, 1000, 48, 34, 12);
+    ExpectControlAt(page, 1002, 196, 33, 14);
+    ExpectControlAt(page, 1001, 48, 52, 12);
+    ExpectControlAt(page, 1003, 196, 51, 14);
+    ExpectControlAt(page, IDOK, 138, 108, 14);
+    ExpectControlAt(page, IDCANCEL, 196, 108, 14);
+    EXPECT_TRUE(RowHas(page, 108, 14, "OK"));
+    EXPECT_TRUE(RowHas(page, 108, 14, "\xB7\xAC\xDD\xBE\xD9"));
+    EXPECT_TRUE(RowHas(page, 33, 14, "\x8EQ\x8F\xC6(B)..."));
 }
 
 TEST_F(TemplateRenderingTest, CopyPage) {
@@ -107,11 +111,15 @@ TEST_F(TemplateRenderingTest, CopyPage) {
     SetDlgItemTextA(page, 1004, "D:\\SETUP.INF");
     UpdateWindow(m_main);
     EXPECT_EQ(At(page, 8, 24, 8), "\xBA\xCB\xDF\xB0\x8C\xB3 :");
-    EXPECT_EQ(At(page, 8, 36, 8), "\xBA\xCB\xDF\xB0\x90\xE6 :");
+    // The destination line, 12 units below, stands on the next row (its middle lies two
+    // rows lower).
+    EXPECT_EQ(CellRow(OriginCell(page).y + 4).substr(OriginCell(page).x + 2, 8),
+              "\xBA\xCB\xDF\xB0\x90\xE6 :");
     // The paths start a cell after their labels, which fill their 8 cells.
     EXPECT_EQ(At(page, 40, 24, 13), " D:\\SETUP.INF");
-    ExpectControlAt(page, 1013, 27, 77);
-    ExpectControlAt(page, IDCANCEL, 196, 108);
+    // The bar's control takes the row of its middle and those above and below it.
+    EXPECT_EQ(CellOf(GetDlgItem(page, 1013)).y - OriginCell(page).y, (2 * 77 + 13) / 16 - 1);
+    ExpectControlAt(page, IDCANCEL, 196, 108, 14);
     // The empty static 1013 shows nothing.
     EXPECT_EQ(At(page, 27, 77, 40), std::string(40, ' '));
 }
@@ -119,12 +127,12 @@ TEST_F(TemplateRenderingTest, CopyPage) {
 TEST_F(TemplateRenderingTest, FinishAndAbortPages) {
     HWND finish = ShowPage(112);
     EXPECT_EQ(At(finish, 8, 6, 7), "\xBE\xAF\xC4\xB1\xAF\xCC\xDF");
-    EXPECT_TRUE(RowHas(finish, 108, "\x8FI\x97\xB9(X)"));
+    EXPECT_TRUE(RowHas(finish, 108, 14, "\x8FI\x97\xB9(X)"));
     DestroyWindow(m_main);
     HWND abort = ShowPage(113);
     EXPECT_EQ(At(abort, 8, 6, 7), "\xBE\xAF\xC4\xB1\xAF\xCC\xDF");
     EXPECT_EQ(At(abort, 8, 18, 6), "\x82\xE0\x82\xA4\x88\xEA");
-    ExpectControlAt(abort, IDCANCEL, 196, 108);
+    ExpectControlAt(abort, IDCANCEL, 196, 108, 14);
 }
 
 TEST_F(TemplateRenderingTest, OnlyTheShownPageIsDrawn) {
@@ -134,8 +142,8 @@ TEST_F(TemplateRenderingTest, OnlyTheShownPageIsDrawn) {
     ShowWindow(abort, SW_SHOW);
     UpdateWindow(m_main);
     EXPECT_EQ(At(abort, 8, 18, 6), "\x82\xE0\x82\xA4\x88\xEA");
-    EXPECT_FALSE(RowHas(abort, 36, "(F)"));
-    EXPECT_FALSE(RowHas(abort, 108, "OK"));
+    EXPECT_FALSE(RowHas(abort, 36, 8, "(F)"));
+    EXPECT_FALSE(RowHas(abort, 108, 14, "OK"));
 }
 
 TEST_F(TemplateRenderingTest, OverwriteDialog) {
@@ -148,12 +156,33 @@ TEST_F(TemplateRenderingTest, OverwriteDialog) {
     EXPECT_EQ(At(dialog, 6, 86, 4), "\x8F\xE3\x8F\x91");
     // "存在するﾌｧｲﾙ :" needs 14 cells: the column of values moves from 14 to 16.
     EXPECT_EQ(At(dialog, 6, 32, 15), "\x91\xB6\x8D\xDD\x82\xB7\x82\xE9\xCC\xA7\xB2\xD9 : ");
-    ExpectControlAt(dialog, 1011, 64, 44);
-    ExpectControlAt(dialog, 1010, 64, 71);
-    ExpectControlAt(dialog, 1013, 64, 60);
-    ExpectControlAt(dialog, IDYES, 82, 108);
-    EXPECT_TRUE(RowHas(dialog, 108, "\x82\xCD\x82\xA2(Y)"));
-    EXPECT_TRUE(RowHas(dialog, 108, "\x82\xA2\x82\xA2\x82\xA6(N)"));
+    // The two lines about the existing file, 12 units apart, stand on consecutive rows, as
+    // do the file's name and the sentence it begins, with no blank row between.
+    EXPECT_EQ(CellOf(GetDlgItem(dialog, 1011)).y, CellOf(GetDlgItem(dialog, 1009)).y + 1);
+    // One blank row above the first line; the buttons on the row of their middle, with the
+    // template's margin of 7 units below them, two rows below.
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(CellOf(GetDlgItem(dialog, 1012)).y - OriginCell(dialog).y, 1);
+    EXPECT_EQ(CellOf(GetDlgItem(dialog, IDCANCEL)).y - OriginCell(dialog).y,
+              client.bottom / 16 - 3);
+    ExpectControlAt(dialog, 1010, 64, 71, 8);
+    ExpectControlAt(dialog, 1013, 64, 60, 8);
+    ExpectControlAt(dialog, IDCANCEL, 198, 108, 14);
+    EXPECT_TRUE(RowHas(dialog, 108, 14, "\x82\xCD\x82\xA2(Y)"));
+    EXPECT_TRUE(RowHas(dialog, 108, 14, "\x82\xA2\x82\xA2\x82\xA6(N)"));
+    // The buttons, 6 units apart in the template each, stand two cells apart each (the units
+    // fall on half cells: cell by cell they would be two and then one apart).
+    POINT origin = OriginCell(dialog);
+    std::string row = CellRow(origin.y + RowOfUnits(108, 14));
+    size_t yes = row.find("<  \x82\xCD\x82\xA2(Y)  >");
+    size_t no = row.find("[ \x82\xA2\x82\xA2\x82\xA6(N) ]");
+    size_t cancel = row.find("[   \xB7\xAC\xDD\xBE\xD9   ]");
+    ASSERT_NE(yes, std::string::npos) << row;
+    ASSERT_NE(no, std::string::npos) << row;
+    ASSERT_NE(cancel, std::string::npos) << row;
+    EXPECT_EQ(no - (yes + 13), 2u) << row;
+    EXPECT_EQ(cancel - (no + 13), 2u) << row;
 }
 
 TEST_F(TemplateRenderingTest, AboutBox) {
@@ -161,8 +190,8 @@ TEST_F(TemplateRenderingTest, AboutBox) {
     ShowWindow(about, SW_SHOW);
     UpdateWindow(about);
     EXPECT_EQ(At(about, 40, 10, 23), "Veltrix Setup for Win32");
-    ExpectControlAt(about, IDOK, 170, 7);
-    EXPECT_TRUE(RowHas(about, 7, "OK"));
+    ExpectControlAt(about, IDOK, 170, 7, 14);
+    EXPECT_TRUE(RowHas(about, 7, 14, "OK"));
     RECT r;
     GetWindowRect(about, &r);
     char caption[64] = "";
@@ -176,13 +205,13 @@ TEST_F(TemplateRenderingTest, DirectoryBrowserTemplate) {
     UpdateWindow(browser);
     EXPECT_EQ(At(browser, 6, 6, 9), "\xCC\xAB\xD9\xC0\xDE(F):");
     EXPECT_EQ(At(browser, 6, 104, 10), "\xC4\xDE\xD7\xB2\xCC\xDE(V):");
-    ExpectControlAt(browser, 1121, 6, 32);
-    ExpectControlAt(browser, 1137, 6, 114);
-    ExpectControlAt(browser, IDOK, 114, 6);
-    ExpectControlAt(browser, IDCANCEL, 114, 25);
+    ExpectControlAt(browser, 1121, 6, 32, 60);
+    ExpectControlAt(browser, 1137, 6, 114, 75);
+    ExpectControlAt(browser, IDOK, 114, 6, 15);
+    ExpectControlAt(browser, IDCANCEL, 114, 25, 15);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(browser, 1152)));
     // The hidden file-name label is not drawn.
-    EXPECT_FALSE(RowHas(browser, 6, "\xCC\xA7\xB2\xD9\x96\xBC"));
+    EXPECT_FALSE(RowHas(browser, 6, 9, "\xCC\xA7\xB2\xD9\x96\xBC"));
 }
 
 } // namespace

@@ -53,6 +53,13 @@ void FillDesktop(const RECT& screenRect);
 // (captioned false) puts the plain border line into the top row.
 void DrawWindowFrame(HDC hdc, const RECT& windowRect, LPCSTR caption, bool captioned, bool active);
 
+// Casts the shadow of a top-level window on what lies under it: the column of cells right of
+// the window and the row below it, each one cell shorter at its start, take a dark colour
+// and keep their characters. Windows above the window are left alone.
+void DrawWindowShadow(HWND hwnd);
+// The screen rectangle a window's shadow falls on together with the window itself.
+RECT WithShadow(const RECT& windowRect);
+
 // A pixel of an icon image that the icon's mask leaves transparent.
 constexpr COLORREF kTransparentPixel = 0xFF000000;
 

@@ -52,6 +52,9 @@ class CScreen {
     void PutBlank(int column, int row, COLORREF background);
     // Exchanges foreground and background of a cell (the focus rectangle's inversion).
     void InvertCell(int column, int row);
+    // Gives a cell new colours and keeps its character (a shadow falling on it); a cell that
+    // has them already is left alone, so that shading again changes nothing.
+    void RecolorCell(int column, int row, COLORREF foreground, COLORREF background);
 
     // Grows with every change, so that a front end can tell whether to present again.
     uint64_t Generation() const { return m_nGeneration; }

@@ -128,6 +128,9 @@ void ExposeScreenRect(Window* parent, const RECT& screenRect, const Window* exce
 // The next window that needs painting (frame or client), or null. Paints the desktop and
 // frames directly on the way.
 Window* NextWindowToPaint();
+// Whether a window casts a shadow on what lies under it: a modal dialog or message box does,
+// so that it reads as standing over its owner rather than as a page of it.
+bool CastsShadow(const Window* w);
 void PaintFrame(Window* w); // sends WM_NCPAINT
 void DrawFrame(Window* w);  // the default WM_NCPAINT
 // Where the close box of a captioned window is, in screen coordinates (empty when none).
