@@ -14,7 +14,7 @@ for argument in "$@"; do
 done
 status=0
 "$build/veltrix-setup" --media "$media" --disk 2="$build/examples/disk2" "${language[@]}" "$@" || status=$?
-prefix=${VELTRIX_PREFIX:-$HOME/.local/share/veltrix-setup/machine}
+prefix=${VELTRIX_PREFIX:-${WINEPREFIX:-$HOME/.local/share/veltrix-setup/machine}}
 echo
 echo "veltrix-setup ended with status $status. The emulated machine is $prefix:"
 find "$prefix/drive_c" -path "$prefix/drive_c/windows" -prune -o -type f -print 2>/dev/null | sed "s|^$prefix/||" | head -40
