@@ -14,14 +14,6 @@
 
 namespace {
 
-const std::vector<std::string> kJapanese = {"--lang", "JPN"};
-
-std::vector<std::string> with(std::vector<std::string> arguments,
-                              const std::vector<std::string>& more) {
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    return arguments;
-}
-
 // Reads the registry the run left in the prefix through the registry API.
 class PrefixRegistry {
   public:

@@ -7,14 +7,6 @@
 
 namespace {
 
-const std::vector<std::string> kJapanese = {"--lang", "JPN"};
-
-std::vector<std::string> with(std::vector<std::string> arguments,
-                              const std::vector<std::string>& more) {
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    return arguments;
-}
-
 class PageSequenceTest : public ::testing::Test {
   protected:
     void SetUp() override {

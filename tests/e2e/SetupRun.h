@@ -60,6 +60,14 @@ class SetupMedium {
     TempDir m_dir;
 };
 
+// The options of a Japanese user, and a command line with more options after it.
+const std::vector<std::string> kJapanese = {"--lang", "JPN"};
+inline std::vector<std::string> with(std::vector<std::string> arguments,
+                                     const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
 // A script with the given [Files] lines and extra [Setup] lines.
 std::string ScriptWith(const std::string& setupLines, const std::string& filesLines,
                        const std::string& rest = "");
