@@ -75,7 +75,9 @@ RECT ItemCellRect(const res::DialogItem& item) {
 
 // Lines of text one line pitch (12 units) apart in the template are one sentence or list;
 // where the rows of their middles lie two apart, the lower line and the controls beside it
-// move up a row, so that no blank row splits them.
+// move up a row, so that no blank row splits them. The lines that follow a moved one closely
+// (within 16 units, a pitch and a small gap) move up with it, so that the gap the template
+// leaves after it stays one row and does not grow to two.
 void JoinConsecutiveLines(const res::DialogTemplate& t, std::vector<RECT>& cells) {
     std::vector<size_t> lines;
     for (size_t i = 0; i < t.items.size(); ++i)
@@ -83,19 +85,39 @@ void JoinConsecutiveLines(const res::DialogTemplate& t, std::vector<RECT>& cells
             lines.push_back(i);
     std::stable_sort(lines.begin(), lines.end(),
                      [&](size_t a, size_t b) { return t.items[a].y < t.items[b].y; });
+    std::map<int, int> raisedAt; // rows each line's y moved up by
     for (size_t i : lines) {
         const res::DialogItem& item = t.items[i];
-        for (size_t a : lines) {
-            const res::DialogItem& above = t.items[a];
-            bool overlap = above.x < item.x + item.cx && item.x < above.x + above.cx;
-            if (item.y - above.y <= 0 || item.y - above.y > 12 || !overlap ||
-                cells[i].top != cells[a].top + 2 * kCellHeight)
-                continue;
-            for (size_t j = 0; j < t.items.size(); ++j)
-                if (t.items[j].y == item.y && t.items[j].cy < 16)
-                    OffsetRect(&cells[j], 0, -kCellHeight);
-            break;
+        if (raisedAt.count(item.y) != 0)
+            continue; // a line beside it on the same y has moved them all
+        // The nearest line above that shares columns with one of the lines at this y.
+        const size_t* above = nullptr;
+        for (const size_t& a : lines) {
+            const res::DialogItem& candidate = t.items[a];
+            if (candidate.y >= item.y)
+                break;
+            for (size_t j : lines) {
+                const res::DialogItem& beside = t.items[j];
+                if (beside.y == item.y && candidate.x < beside.x + beside.cx &&
+                    beside.x < candidate.x + candidate.cx)
+                    above = &a;
+            }
         }
+        int raise = 0;
+        if (above != nullptr) {
+            const res::DialogItem& a = t.items[*above];
+            if (item.y - a.y <= 16)
+                raise = raisedAt[a.y];
+            if (item.y - a.y <= 12 &&
+                cells[i].top - raise * kCellHeight == cells[*above].top + 2 * kCellHeight)
+                ++raise;
+        }
+        raisedAt[item.y] = raise;
+        if (raise == 0)
+            continue;
+        for (size_t j = 0; j < t.items.size(); ++j)
+            if (t.items[j].y == item.y && t.items[j].cy < 16)
+                OffsetRect(&cells[j], 0, -raise * kCellHeight);
     }
 }
 
@@ -143,8 +165,19 @@ RECT DialogRect(const res::DialogTemplate& t, DWORD style, DWORD exStyle, HWND o
     int clientHeight = std::max(0, DluToY(t.cy));
     if (style & WS_CHILD)
         return CellRectOf(t.x, t.y, t.cx, t.cy);
+    // Rows go to the nearest whole cell, not up: a template a few units taller than its
+    // whole rows (129 units for 16 rows and a bit) would otherwise gain a blank row at the
+    // bottom that its top margin lacks. No visible control is cut by it (a combo box's
+    // height is that of its open list, which may hang below the dialog).
     clientWidth = (clientWidth + kCellWidth - 1) / kCellWidth * kCellWidth;
-    clientHeight = (clientHeight + kCellHeight - 1) / kCellHeight * kCellHeight;
+    int rows = (clientHeight + kCellHeight / 2) / kCellHeight;
+    std::vector<RECT> cells = ItemCells(t);
+    for (size_t i = 0; i < cells.size(); ++i)
+        if ((t.items[i].style & WS_VISIBLE) &&
+            lstrcmpiA(t.items[i].className.c_str(), "ComboBox") != 0)
+            rows =
+                std::max(rows, static_cast<int>((cells[i].bottom + kCellHeight - 1) / kCellHeight));
+    clientHeight = std::max(1, rows) * kCellHeight;
     Insets in = FrameInsets(style, exStyle, true);
     int width = clientWidth + in.left + in.right;
     int height = clientHeight + in.top + in.bottom;

@@ -153,7 +153,7 @@ TEST_F(TerminalScreenTest, ResizingPlacesTheWindowAgainAndCtrlLRepaints) {
 
 TEST_F(TerminalScreenTest, ASmallTerminalSaysWhichSizeItNeedsUntilItGrows) {
     auto tmux = Start(60, 18);
-    ASSERT_TRUE(tmux->WaitFor("66 x 20")) << tmux->Capture();
+    ASSERT_TRUE(tmux->WaitFor("66 x 19")) << tmux->Capture();
     EXPECT_NE(tmux->Capture().find("too small"), std::string::npos) << tmux->Capture();
     EXPECT_EQ(tmux->Capture().find(kCancel), std::string::npos) << "a cut window is shown";
     // Keys typed meanwhile are not acted on blindly.
