@@ -177,27 +177,30 @@ std::string BrowserWay(const std::string& folder) {
     return way;
 }
 
-void RecordBrowser(const Scene& scene, int id, bool done) {
+bool RecordBrowser(const Scene& scene, int id, bool done) {
     RecorderState& state = State();
+    if (id != IDOK && id != IDCANCEL)
+        return false;
     if (!done) {
-        if (id == IDCANCEL)
+        if (id == IDCANCEL) {
             WriteLine(Head(scene) + " press cancel");
-        if (id != IDOK)
-            return;
+            return true;
+        }
         state.browser = scene.top;
         state.browserFolder = WindowText(GetDlgItem(scene.top, kFolderText));
         std::string way = BrowserWay(state.browserFolder);
         state.browserLine = way.empty() ? std::string() : Head(scene) + way + " press ok";
-        return;
+        return true;
     }
     if (id != IDOK || state.browser != scene.top)
-        return;
+        return true;
     // OK on a highlighted folder opens it; on the folder shown it accepts it.
     bool opened = IsWindow(state.browser) &&
                   WindowText(GetDlgItem(state.browser, kFolderText)) != state.browserFolder;
     if (!opened && !state.browserLine.empty())
         WriteLine(state.browserLine);
     state.browser = nullptr;
+    return true;
 }
 
 } // namespace
@@ -228,26 +231,24 @@ bool Recording() {
     return State().file != nullptr;
 }
 
-void RecordInputCommand(HWND target, WPARAM wParam, LPARAM lParam, bool done) {
+bool RecordInputCommand(HWND target, WPARAM wParam, LPARAM lParam, bool done) {
     if (!Recording())
-        return;
+        return false;
     HWND top = TopOf(target);
     if (top == nullptr)
-        return;
+        return false;
     Scene scene = detail::ReadScene(top);
-    // A message box is recorded when it was answered, whatever key answered it.
-    if (scene.messageBox)
-        return;
     int id = LOWORD(wParam);
     WORD code = HIWORD(wParam);
-    if (IsBrowser(scene)) {
-        RecordBrowser(scene, id, done);
-        return;
-    }
+    // A message box is recorded when it was answered, whatever key answered it.
+    if (scene.messageBox)
+        return code == BN_CLICKED;
+    if (IsBrowser(scene))
+        return RecordBrowser(scene, id, done);
     if (done)
-        return;
-    const SceneControl* control = nullptr;
+        return true;
     // The control that sent it, else (Esc, Enter without such a button) the one with its id.
+    const SceneControl* control = nullptr;
     for (const SceneControl& candidate : scene.controls) {
         if (lParam != 0 ? candidate.hWnd == reinterpret_cast<HWND>(lParam)
                         : candidate.id == id &&
@@ -255,26 +256,28 @@ void RecordInputCommand(HWND target, WPARAM wParam, LPARAM lParam, bool done) {
             control = &candidate;
     }
     if (control == nullptr || !control->visible || !control->enabled)
-        return;
+        return false;
     switch (control->kind) {
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
-        if (code == BN_CLICKED)
-            WriteLine(Head(scene) + TypedFields(scene) + " press " + ButtonName(id));
-        return;
+        if (code != BN_CLICKED)
+            return false;
+        WriteLine(Head(scene) + TypedFields(scene) + " press " + ButtonName(id));
+        return true;
     case ControlKind::ListBox:
-        if (code == LBN_SELCHANGE || code == LBN_DBLCLK)
-            WriteLine(Head(scene) + (code == LBN_DBLCLK ? " open " : " select ") +
-                      std::to_string(id) + " " + Quoted(ItemText(*control)));
-        return;
+        if (code != LBN_SELCHANGE && code != LBN_DBLCLK)
+            return false;
+        WriteLine(Head(scene) + (code == LBN_DBLCLK ? " open " : " select ") + std::to_string(id) +
+                  " " + Quoted(ItemText(*control)));
+        return true;
     case ControlKind::ComboBox:
-        if (code == CBN_SELCHANGE)
-            WriteLine(Head(scene) + " select " + std::to_string(id) + " " +
-                      Quoted(ItemText(*control)));
-        return;
+        if (code != CBN_SELCHANGE)
+            return false;
+        WriteLine(Head(scene) + " select " + std::to_string(id) + " " + Quoted(ItemText(*control)));
+        return true;
     default:
-        return;
+        return false;
     }
 }
 

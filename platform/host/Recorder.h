@@ -14,8 +14,9 @@ bool StartRecording(const std::string& path, std::string& error);
 bool StopRecording();
 bool Recording();
 
-// The window system's report of a command a person's key or click gave (FrontendHooks).
-void RecordInputCommand(HWND target, WPARAM wParam, LPARAM lParam, bool done);
+// The window system's report of a command after a person's key or click (FrontendHooks): TRUE
+// when it is the command that input gave.
+bool RecordInputCommand(HWND target, WPARAM wParam, LPARAM lParam, bool done);
 // A message box the person answered.
 void RecordMessageBox(LPCSTR text, int result);
 // A host directory put into the drive the active page asks a disk for (F3, or a --disk).

@@ -167,17 +167,16 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     System& s = Sys();
     // The command a person's input gave is reported around its handling; those its handler
     // sends on are the program's own.
-    const auto* inputCommand = &host::CurrentFrontendHooks().inputCommand;
-    bool fromInput = message == WM_COMMAND && g_inputTaken;
-    if (message == WM_COMMAND)
+    const auto& inputCommand = host::CurrentFrontendHooks().inputCommand;
+    bool fromInput = message == WM_COMMAND && g_inputTaken && inputCommand &&
+                     inputCommand(hWnd, wParam, lParam, false);
+    if (fromInput)
         g_inputTaken = false;
-    if (fromInput && *inputCommand)
-        (*inputCommand)(hWnd, wParam, lParam, false);
     ++s.callDepth;
     LRESULT result = proc(hWnd, message, wParam, lParam);
     --s.callDepth;
-    if (fromInput && *inputCommand)
-        (*inputCommand)(hWnd, wParam, lParam, true);
+    if (fromInput && host::CurrentFrontendHooks().inputCommand)
+        host::CurrentFrontendHooks().inputCommand(hWnd, wParam, lParam, true);
     return result;
 }
 
