@@ -245,15 +245,22 @@ void UpdateProgressLine(bool betweenFiles) {
     Show(counts, MachineStarted() ? AnsiToUtf8(destination->text) : destination->text);
 }
 
+void HideProgressLine() {
+    ProgressState& state = State();
+    if (state.shown.empty())
+        return;
+    std::string blank = "\r" + std::string(static_cast<size_t>(state.shownWidth), ' ') + "\r";
+    std::fputs(blank.c_str(), stderr);
+    std::fflush(stderr);
+    state.shown.clear();
+    state.shownWidth = 0;
+}
+
 void ClearProgressLine() {
     ProgressState& state = State();
     if (state.started)
         detail::SetLongOperationHandler({});
-    if (!state.shown.empty()) {
-        std::string blank = "\r" + std::string(static_cast<size_t>(state.shownWidth), ' ') + "\r";
-        std::fputs(blank.c_str(), stderr);
-        std::fflush(stderr);
-    }
+    HideProgressLine();
     state = ProgressState();
 }
 

@@ -20,5 +20,8 @@ void StartProgressLine(const ProgressControls& controls);
 void UpdateProgressLine(bool betweenFiles = false);
 // Blanks the line, so that what is said next starts at the left margin; the line stays off.
 void ClearProgressLine();
+// Blanks the line for a moment: the next update shows it again (the transcript writes to the
+// same terminal).
+void HideProgressLine();
 
 } // namespace host

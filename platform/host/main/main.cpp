@@ -296,8 +296,12 @@ int main(int argc, char** argv) {
     }
     // The line is for a person watching: never in a pipe or a file, nor over the terminal
     // interface.
-    if (options.ui == host::FrontendKind::Headless && !options.quiet && isatty(STDERR_FILENO))
+    if (options.ui == host::FrontendKind::Headless && !options.quiet && isatty(STDERR_FILENO)) {
         host::StartProgressLine(kCopyPage);
+        // A transcript on the same terminal gets its lines to itself.
+        if (host::TranscriptStarted() && g_transcriptFile.empty() && isatty(STDOUT_FILENO))
+            host::SetBeforeTranscriptLine(&host::HideProgressLine);
+    }
     if (!options.Unattended())
         host::SetTerminalDisks(options.disks);
     if (options.Unattended()) {
