@@ -247,6 +247,14 @@ TEST_F(TerminalRun, ARecordedRunReplaysUnattendedToTheSameInstallation) {
     ASSERT_TRUE(WriteHostFile(m_dir / "disk2/C.TXT", "from disk 2"));
     Start({"--record", "answers.txt"});
     ASSERT_TRUE(Terminal().WaitFor("C:\\TERMAPP")) << Terminal().Capture() << Stderr();
+    // A folder picked in the browser with the keys (the first one below C:, opened with Enter
+    // and taken with Enter), before the path is typed over it.
+    Terminal().Keys("M-r");
+    ASSERT_TRUE(Terminal().WaitFor("ﾄﾞﾗｲﾌﾞ")) << Terminal().Capture();
+    Terminal().Keys("Down");
+    Terminal().Keys("Enter");
+    Terminal().Keys("Enter");
+    ASSERT_TRUE(Terminal().WaitFor("C:\\windows\\")) << Terminal().Capture();
     Terminal().Keys("M-t");
     Terminal().Keys("-l 'C:\\MINE'");
     Terminal().Keys("Enter");
@@ -264,6 +272,7 @@ TEST_F(TerminalRun, ARecordedRunReplaysUnattendedToTheSameInstallation) {
     Terminal().Keys("Enter");
     FinishAndExit();
     std::string recorded = ReadHostFile(m_dir / "answers.txt");
+    EXPECT_NE(recorded.find("open 1121 \"windows\" press ok"), std::string::npos) << recorded;
     ASSERT_EQ(ReadHostFile(m_dir / "prefix/drive_c/MINE/A.TXT"), "first") << recorded;
 
     RunResult replay = RunSetup({"--media", m_dir / "disk1", "--prefix", m_dir / "replay", "--ui",
