@@ -5,6 +5,7 @@
 // Until they meet the line gives the upper bound with a "~".
 #include "ProgressLine.h"
 
+#include "gdi/GdiInternal.h"
 #include "gdi/Screen.h"
 #include "kernel/MachineState.h"
 #include "user/WindowScene.h"
@@ -29,8 +30,6 @@ using detail::ControlKind;
 using detail::Scene;
 using detail::SceneControl;
 
-constexpr int kCellWidth = 8;
-constexpr int kCellHeight = 16;
 constexpr long kUnknown = LONG_MAX;
 
 struct ProgressState {
@@ -62,9 +61,10 @@ int BarPercent(HWND bar) {
     if (bar == nullptr || !IsWindowVisible(bar) || !GetWindowRect(bar, &rect))
         return -1;
     const gdi::CScreen& screen = gdi::CScreen::Get();
-    for (int row = rect.top / kCellHeight; row * kCellHeight < rect.bottom; ++row) {
+    for (int row = rect.top / gdi::kCellHeight; row * gdi::kCellHeight < rect.bottom; ++row) {
         std::string text;
-        for (int column = rect.left / kCellWidth; column * kCellWidth < rect.right; ++column) {
+        for (int column = rect.left / gdi::kCellWidth; column * gdi::kCellWidth < rect.right;
+             ++column) {
             const gdi::Cell& cell = screen.At(column, row);
             text += cell.kind == gdi::CellKind::Single && cell.bytes[0] < 0x80
                         ? static_cast<char>(cell.bytes[0])
