@@ -266,6 +266,23 @@ bool PerformAction(const Scene& scene, const AnswerAction& action, bool& posted,
             return false;
         posted = true;
         return true;
+    case AnswerAction::Kind::Insert: {
+        DiskPrompt prompt;
+        if (!FindDiskPrompt(scene, prompt)) {
+            problem = "the window does not ask for a disk";
+            return false;
+        }
+        std::string drive = std::string(1, prompt.letter) + ":";
+        if (!InsertMedium(prompt.letter, action.text)) {
+            problem = action.text + " cannot be put into " + drive;
+            return false;
+        }
+        NoteLine("action",
+                 "insert disk " + std::to_string(prompt.disk) + " into " + drive + " from " +
+                     action.text,
+                 true);
+        return true;
+    }
     }
     return true;
 }

@@ -135,7 +135,8 @@ bool ParseAnswers(const std::string& text, bool convert, std::vector<Answer>& an
             const Token& verb = tokens[i++];
             AnswerAction action;
             if (verb.quoted)
-                return fail("\"" + verb.text + "\" is not an action (type, press, select, open)");
+                return fail("\"" + verb.text +
+                            "\" is not an action (type, press, select, open, insert)");
             std::string name = verb.text;
             if (strcasecmp(name.c_str(), "press") == 0) {
                 action.kind = AnswerAction::Kind::Press;
@@ -165,8 +166,15 @@ bool ParseAnswers(const std::string& text, bool convert, std::vector<Answer>& an
                     return fail(name + " wants its text in quotes");
                 action.text = Convert(tokens[i + 1].text, convert);
                 i += 2;
+            } else if (strcasecmp(name.c_str(), "insert") == 0) {
+                action.kind = AnswerAction::Kind::Insert;
+                if (i >= tokens.size() || !tokens[i].quoted || tokens[i].text.empty())
+                    return fail("insert wants a host directory in quotes");
+                // A host path: its bytes are the host's, not the machine's code page.
+                action.text = tokens[i++].text;
             } else {
-                return fail("\"" + name + "\" is not an action (type, press, select, open)");
+                return fail("\"" + name +
+                            "\" is not an action (type, press, select, open, insert)");
             }
             answer.actions.push_back(action);
         }

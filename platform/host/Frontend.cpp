@@ -1,5 +1,7 @@
 // Which front end runs, the automation, and the screen dumps.
 #include "FrontendInternal.h"
+#include "ProgressLine.h"
+#include "Recorder.h"
 #include "gdi/GdiInternal.h"
 #include "gdi/Screen.h"
 
@@ -41,6 +43,8 @@ bool StartFrontend(FrontendKind kind, std::string& error) {
 }
 
 void StopFrontend() {
+    // Whatever is said after the run starts on a line of its own.
+    ClearProgressLine();
     FrontendState& state = State();
     if (state.started && state.kind == FrontendKind::Tui)
         frontend::StopTui();
@@ -58,6 +62,7 @@ bool WaitForInput() {
     if (terminal)
         frontend::PresentTui();
     NoteSettled();
+    UpdateProgressLine();
     // Copy the automation: it may replace itself while it acts.
     if (std::function<bool()> act = state.automation)
         return act();
@@ -71,6 +76,7 @@ void PollInput() {
     FrontendState& state = State();
     if (state.started && state.kind == FrontendKind::Tui)
         frontend::PollTui(!state.automation);
+    UpdateProgressLine(true);
     if (std::function<void()> poll = state.automationPoll)
         poll();
 }
@@ -87,7 +93,11 @@ void InstallFrontendHooks() {
     FrontendHooks hooks;
     hooks.waitForInput = WaitForInput;
     hooks.pollInput = PollInput;
-    hooks.messageBoxAnswered = NoteMessageBox;
+    hooks.messageBoxAnswered = [](LPCSTR text, LPCSTR caption, UINT type, int result) {
+        NoteMessageBox(text, caption, type, result);
+        RecordMessageBox(text, result);
+    };
+    hooks.inputCommand = RecordInputCommand;
     hooks.beeped = NoteBeep;
     SetFrontendHooks(std::move(hooks));
 }

@@ -70,6 +70,9 @@ const char kHelp[] =
     "  --answers FILE     unattended, with the answers in FILE (docs/automation.md)\n"
     "  --transcript FILE  where the transcript goes (default: standard output in\n"
     "                     headless runs; - is standard output)\n"
+    "  --record FILE      write what is done in a terminal run to FILE as answers\n"
+    "                     that replay it with --answers FILE\n"
+    "  --quiet            no progress line on standard error in unattended runs\n"
     "  --version          show the version and exit\n"
     "  -h, --help         show this help and exit\n"
     "\n"
@@ -164,6 +167,10 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     app.add_option("--answers", options.answersFile,
                    "Unattended, with the answers in FILE (format in docs/automation.md)")
         ->type_name("FILE");
+    app.add_option("--record", options.recordFile,
+                   "Write what is done in a terminal run to FILE as answers that replay it")
+        ->type_name("FILE");
+    app.add_flag("--quiet", options.quiet, "No progress line on standard error in unattended runs");
     app.add_option("--transcript", options.transcriptFile,
                    "Where the transcript goes (default: standard output in headless runs; "
                    "- is standard output)")
@@ -192,6 +199,10 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     }
     if (app.count("--transcript") > 0 && options.transcriptFile.empty()) {
         message = "--transcript wants a file name";
+        return ParseOutcome::Error;
+    }
+    if (app.count("--record") > 0 && options.recordFile.empty()) {
+        message = "--record wants a file name";
         return ParseOutcome::Error;
     }
     if (media.empty()) {
@@ -273,6 +284,11 @@ ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiv
     // A headless run has nobody to ask: it is silent unless an answers file speaks for it.
     if (options.ui == FrontendKind::Headless && options.answersFile.empty())
         options.silent = true;
+    if (!options.recordFile.empty() && options.Unattended()) {
+        message = "--record records what a person does in the terminal; it cannot be used with "
+                  "--silent, --answers or --ui headless";
+        return ParseOutcome::Error;
+    }
     return ParseOutcome::Run;
 }
 

@@ -25,6 +25,8 @@ struct HostOptions {
     OverwriteChoice overwrite = OverwriteChoice::Yes;
     std::string answersFile;
     std::string transcriptFile; // empty: the default for the front end; "-": standard output
+    std::string recordFile;     // --record: the answers file a terminal run writes
+    bool quiet = false;         // no progress line on standard error
 
     // An unattended run: the automation answers (silent, or with an answers file).
     bool Unattended() const { return silent || !answersFile.empty(); }

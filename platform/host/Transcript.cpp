@@ -19,6 +19,11 @@ TranscriptState& State() {
     return state;
 }
 
+std::function<void()>& BeforeLine() {
+    static std::function<void()> hook;
+    return hook;
+}
+
 std::string ToUtf8(const std::string& ansi) {
     if (!MachineStarted())
         return ansi;
@@ -30,6 +35,8 @@ void WriteLine(const std::string& kind, const std::string& utf8) {
     TranscriptState& state = State();
     if (state.stream == nullptr)
         return;
+    if (BeforeLine())
+        BeforeLine()();
     std::fputs(kind.c_str(), state.stream);
     std::fputs(": ", state.stream);
     std::fputs(utf8.c_str(), state.stream);
@@ -131,6 +138,10 @@ bool StopTranscript() {
     }
     state = TranscriptState();
     return written;
+}
+
+void SetBeforeTranscriptLine(std::function<void()> hook) {
+    BeforeLine() = std::move(hook);
 }
 
 bool TranscriptStarted() {

@@ -4,6 +4,7 @@
 // missing. The page itself keeps the installer's own texts.
 #include "DiskPrompt.h"
 #include "FrontendInternal.h"
+#include "Recorder.h"
 
 #include <host/Frontend.h>
 #include <host/Machine.h>
@@ -54,6 +55,7 @@ bool Insert(const DiskPrompt& prompt, const std::string& hostDir) {
              "insert disk " + std::to_string(prompt.disk) + " into " +
                  std::string(1, prompt.letter) + ": from " + hostDir,
              true);
+    RecordDiskInsert(hostDir);
     return true;
 }
 

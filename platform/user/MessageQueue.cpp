@@ -17,6 +17,8 @@ bool g_quit = false;
 int g_quitCode = 0;
 bool g_inputEnded = false;
 DWORD g_lastTime = 0;
+// A key or click was taken from the queue and no command has been sent since.
+bool g_inputTaken = false;
 
 bool Matches(const MSG& msg, HWND hwnd, UINT low, UINT high) {
     if (low != 0 || high != 0) {
@@ -74,6 +76,8 @@ bool PeekQueue(MSG& out, HWND hwnd, UINT low, UINT high, bool remove) {
     }
     if (PeekInput(out, hwnd, low, high, remove)) {
         Stamp(out);
+        if (remove)
+            g_inputTaken = true;
         return true;
     }
     bool paintAllowed = (low == 0 && high == 0) || (low <= WM_PAINT && WM_PAINT <= high);
@@ -114,6 +118,7 @@ void ResetQueue() {
     g_quit = false;
     g_quitCode = 0;
     g_inputEnded = false;
+    g_inputTaken = false;
     ClearInput();
 }
 
@@ -160,9 +165,18 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     WNDPROC proc = w->proc;
     System& s = Sys();
+    // The command a person's input gave is reported around its handling; those its handler
+    // sends on are the program's own.
+    const auto& inputCommand = host::CurrentFrontendHooks().inputCommand;
+    bool fromInput = message == WM_COMMAND && g_inputTaken && inputCommand &&
+                     inputCommand(hWnd, wParam, lParam, false);
+    if (fromInput)
+        g_inputTaken = false;
     ++s.callDepth;
     LRESULT result = proc(hWnd, message, wParam, lParam);
     --s.callDepth;
+    if (fromInput && host::CurrentFrontendHooks().inputCommand)
+        host::CurrentFrontendHooks().inputCommand(hWnd, wParam, lParam, true);
     return result;
 }
 

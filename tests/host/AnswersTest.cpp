@@ -92,6 +92,12 @@ TEST(Answers, ConvertsUtf8ToTheAnsiCodePageWhenAsked) {
     ASSERT_TRUE(host::ParseAnswers("\"caf\xC3\xA9\" press ok\n", true, answers, error)) << error;
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].match, "caf\xE9");
+    // A disk's host directory is the host's bytes, not a text of the machine.
+    ASSERT_TRUE(host::ParseAnswers("\"# 2\" insert \"/media/caf\xC3\xA9\"\n", true, answers, error))
+        << error;
+    ASSERT_EQ(answers[0].actions.size(), 1u);
+    EXPECT_EQ(answers[0].actions[0].kind, Kind::Insert);
+    EXPECT_EQ(answers[0].actions[0].text, "/media/caf\xC3\xA9");
 }
 
 TEST(Answers, MalformedLinesSayWhere) {
@@ -109,6 +115,8 @@ TEST(Answers, MalformedLinesSayWhere) {
     EXPECT_EQ(ParseError("* type x \"a\"\n").rfind("line 1:", 0), 0u);
     EXPECT_EQ(ParseError("* type 1001 C:\\\n").rfind("line 1:", 0), 0u);
     EXPECT_EQ(ParseError("* select 1137\n").rfind("line 1:", 0), 0u);
+    EXPECT_EQ(ParseError("* insert /media/disk2\n").rfind("line 1:", 0), 0u);
+    EXPECT_EQ(ParseError("* insert\n").rfind("line 1:", 0), 0u);
     EXPECT_EQ(ParseError("* press 99999999999\n").rfind("line 1:", 0), 0u);
     EXPECT_EQ(ParseError("\n\n\n* \"press\" 1\n").rfind("line 4:", 0), 0u);
 }

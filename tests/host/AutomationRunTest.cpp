@@ -8,6 +8,12 @@
 #include <algorithm>
 #include <sstream>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 const char kScript[] = "[Setup]\r\n"
@@ -273,6 +279,100 @@ TEST_F(AutomationRunTest, TheTranscriptCanGoToAFile) {
         text.find("end: status 0 (finished), prefix " + std::string(m_dir / "machine") + "\n"),
         std::string::npos)
         << text;
+}
+
+// Runs the program with standard error on a terminal of the given width (standard output
+// thrown away): its status, and in err the bytes it wrote to the terminal.
+RunResult RunOnTerminal(const std::vector<std::string>& args, int columns) {
+    RunResult run;
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        return run;
+    std::string slave = ptsname(master);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = static_cast<unsigned short>(columns);
+    ioctl(master, TIOCSWINSZ, &size);
+    pid_t pid = fork();
+    if (pid == 0) {
+        setsid();
+        int terminal = open(slave.c_str(), O_RDWR);
+        int none = open("/dev/null", O_RDWR);
+        if (terminal < 0 || none < 0)
+            _exit(127);
+        dup2(none, 0);
+        dup2(none, 1);
+        dup2(terminal, 2);
+        std::vector<char*> argv = {const_cast<char*>(VELTRIX_SETUP_EXE)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        alarm(60);
+        execv(VELTRIX_SETUP_EXE, argv.data());
+        _exit(127);
+    }
+    char buffer[4096];
+    ssize_t got;
+    // The read fails (EIO) once the program has ended and the terminal has no other user.
+    while ((got = read(master, buffer, sizeof buffer)) > 0)
+        run.err.append(buffer, static_cast<size_t>(got));
+    close(master);
+    int wstatus = 0;
+    if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus))
+        run.status = WEXITSTATUS(wstatus);
+    return run;
+}
+
+TEST_F(AutomationRunTest, AProgressLineIsShownOnATerminalAndNowhereElse) {
+    std::string script = kScript;
+    for (const char* name : {"C", "D", "E"}) {
+        script += std::string("1:") + name + ".TXT=,,0,0\r\n";
+        ASSERT_TRUE(WriteHostFile(m_dir / ("disk1/" + std::string(name) + ".TXT"), name));
+    }
+    ASSERT_TRUE(WriteHostFile(m_dir / "disk1/INSTKIT.INF", script));
+    const std::string dest = "C:\\A_DIRECTORY_NAME_TOO_LONG_FOR_FORTY_COLUMNS";
+    std::vector<std::string> args = {"--media", m_dir / "disk1", "--prefix", Prefix(),
+                                     "--lang",  "JPN",           "--silent", "--dest",
+                                     dest,      "--ui",          "headless"};
+
+    RunResult run = RunOnTerminal(args, 40);
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Each rewrite of the line starts with a carriage return and fits in 39 columns, the long
+    // path cut in its middle; the count reaches all five files; the line is blanked before
+    // the closing line.
+    std::string end = "\rveltrix-setup: finished";
+    size_t closing = run.err.find(end);
+    ASSERT_NE(closing, std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("5/5 "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("3/5 60%"), std::string::npos) << run.err;
+    std::istringstream lines(run.err.substr(0, closing));
+    std::string line;
+    int shown = 0;
+    while (std::getline(lines, line, '\r')) {
+        EXPECT_LE(line.size(), 39u) << line;
+        if (line.find('/') == std::string::npos)
+            continue;
+        ++shown;
+        EXPECT_NE(line.find("  C:\\A_DIR"), std::string::npos) << line;
+        EXPECT_NE(line.find("..._COLUMNS\\"), std::string::npos) << line;
+    }
+    EXPECT_GE(shown, 5) << run.err;
+    size_t blank = run.err.rfind('\r', closing - 1);
+    ASSERT_NE(blank, std::string::npos) << run.err;
+    std::string blanked = run.err.substr(blank + 1, closing - blank - 1);
+    EXPECT_TRUE(!blanked.empty() && blanked.find_first_not_of(' ') == std::string::npos) << run.err;
+
+    // --quiet, and standard error in a file: nothing but the closing line.
+    for (bool quiet : {true, false}) {
+        std::vector<std::string> again = args;
+        again[3] = m_dir / (quiet ? "quiet" : "file");
+        if (quiet)
+            again.push_back("--quiet");
+        RunResult other = quiet ? RunOnTerminal(again, 40) : RunSetup(again);
+        ASSERT_EQ(other.status, 0) << other.err;
+        EXPECT_EQ(other.err.find("/5"), std::string::npos) << other.err;
+        EXPECT_EQ(other.err.rfind("veltrix-setup: finished", 0), 0u) << other.err;
+    }
 }
 
 } // namespace

@@ -121,6 +121,9 @@ TEST(HostOptions, RefusesWhatItDoesNotKnow) {
         {"--media"},
         {"--media", ""},
         {"--answers", ""},
+        {"--record", ""},
+        // Without a terminal the run is headless: nobody's choices to record.
+        {"--record", "answers.txt"},
         {"--os", "nt4", "--os", "win95"},
     };
     for (const auto& args : bad) {

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -197,6 +200,90 @@ TEST_F(TerminalRun, TheCopyPageNamesTheFileWhileItIsCopied) {
     EXPECT_NE(screen.find("C:\\TERMAPP\\BIG.DAT"), std::string::npos) << screen;
     EXPECT_NE(screen.find("50 %"), std::string::npos) << screen;
     FinishAndExit();
+}
+
+// Every file below a prefix's drive C, as "path size: content" lines in name order.
+std::string InstalledFiles(const std::string& prefix) {
+    std::string listing;
+    std::error_code error;
+    std::vector<std::string> paths;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(prefix + "/drive_c", error))
+        if (entry.is_regular_file())
+            paths.push_back(entry.path().string());
+    std::sort(paths.begin(), paths.end());
+    for (const std::string& path : paths) {
+        std::string content = ReadHostFile(path);
+        listing += path.substr(prefix.size()) + " " + std::to_string(content.size()) + ": " +
+                   content + "\n";
+    }
+    return listing;
+}
+
+// The lines of a prefix's registry files, less the times the keys were written.
+std::string RegistryEntries(const std::string& prefix) {
+    std::string entries;
+    for (const char* name : {"/system.reg", "/user.reg"}) {
+        std::istringstream in(ReadHostFile(prefix + name));
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.rfind("#time=", 0) == 0)
+                continue;
+            if (!line.empty() && line[0] == '[')
+                line = line.substr(0, line.find(']') + 1);
+            entries += line + "\n";
+        }
+    }
+    return entries;
+}
+
+TEST_F(TerminalRun, ARecordedRunReplaysUnattendedToTheSameInstallation) {
+    // A second file of the same name asks whether to overwrite the first; C.TXT is on disk 2.
+    WriteMedium("1:A.TXT=,,0,3\r\n1:A2.TXT=A.TXT,,0,0\r\n2:C.TXT=,,0,3\r\n"
+                "[Registry]\r\nRecordTest\\Key=HKEY_LOCAL_MACHINE,SOFTWARE\r\n"
+                "[RecordTest\\Key]\r\nName=REG_SZ,recorded\r\n");
+    ASSERT_TRUE(WriteHostFile(m_dir / "disk1/A.TXT", "first"));
+    ASSERT_TRUE(WriteHostFile(m_dir / "disk1/A2.TXT", "second"));
+    ASSERT_TRUE(WriteHostFile(m_dir / "disk2/C.TXT", "from disk 2"));
+    Start({"--record", "answers.txt"});
+    ASSERT_TRUE(Terminal().WaitFor("C:\\TERMAPP")) << Terminal().Capture() << Stderr();
+    // A folder picked in the browser with the keys (the first one below C:, opened with Enter
+    // and taken with Enter), before the path is typed over it.
+    Terminal().Keys("M-r");
+    ASSERT_TRUE(Terminal().WaitFor("ﾄﾞﾗｲﾌﾞ")) << Terminal().Capture();
+    Terminal().Keys("Down");
+    Terminal().Keys("Enter");
+    Terminal().Keys("Enter");
+    ASSERT_TRUE(Terminal().WaitFor("C:\\windows\\")) << Terminal().Capture();
+    Terminal().Keys("M-t");
+    Terminal().Keys("-l 'C:\\MINE'");
+    Terminal().Keys("Enter");
+    ASSERT_TRUE(Terminal().WaitFor("新しいﾃﾞｨﾚｸﾄﾘ")) << Terminal().Capture();
+    Terminal().Keys("Enter");
+    // No: the first A.TXT stays, where the unattended default would overwrite it.
+    ASSERT_TRUE(Terminal().WaitFor("上書きしてもよろしいですか？")) << Terminal().Capture();
+    Terminal().Keys("M-n");
+    ASSERT_TRUE(Terminal().WaitFor("D:\\C.TXT is missing")) << Terminal().Capture();
+    Terminal().Keys("F3");
+    ASSERT_TRUE(Terminal().WaitFor("Host directory of disk 2 for D:")) << Terminal().Capture();
+    Terminal().Keys("-l " + ShellQuote(m_dir / "disk2"));
+    Terminal().Keys("Enter");
+    ASSERT_TRUE(Terminal().WaitFor("Disk 2 is in D:")) << Terminal().Capture();
+    Terminal().Keys("Enter");
+    FinishAndExit();
+    std::string recorded = ReadHostFile(m_dir / "answers.txt");
+    EXPECT_NE(recorded.find("open 1121 \"windows\" press ok"), std::string::npos) << recorded;
+    ASSERT_EQ(ReadHostFile(m_dir / "prefix/drive_c/MINE/A.TXT"), "first") << recorded;
+
+    RunResult replay = RunSetup({"--media", m_dir / "disk1", "--prefix", m_dir / "replay", "--ui",
+                                 "headless", "--lang", "JPN", "--answers", m_dir / "answers.txt"});
+    ASSERT_EQ(replay.status, 0) << recorded << replay.out << replay.err;
+    std::string files = InstalledFiles(m_dir / "prefix");
+    EXPECT_NE(files.find("/drive_c/MINE/C.TXT 11: from disk 2"), std::string::npos) << files;
+    EXPECT_EQ(InstalledFiles(m_dir / "replay"), files) << recorded;
+    std::string entries = RegistryEntries(m_dir / "prefix");
+    EXPECT_NE(entries.find("recorded"), std::string::npos) << entries;
+    EXPECT_EQ(RegistryEntries(m_dir / "replay"), entries) << recorded;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // the transcript and the automation, runs the installer (WinMain) and ends with its status.
 #include "../HostOptions.h"
 #include "../Outcome.h"
+#include "../ProgressLine.h"
+#include "../Recorder.h"
 
 #include <host/Automation.h>
 #include <host/Frontend.h>
@@ -28,6 +30,8 @@ namespace {
 // page (source 1000, destination 1001). The automation itself knows no installer ids.
 constexpr int kSourceEditId = 1000;
 constexpr int kDestinationEditId = 1001;
+// The copy page's lines and its progress bar, which the progress line reads.
+constexpr host::ProgressControls kCopyPage = {1006, 1004, 1005, 1013};
 
 bool IsDirectory(const std::string& path) {
     struct stat info;
@@ -184,6 +188,7 @@ bool CloseTranscript() {
                        ")",
                    true);
     CloseTranscript();
+    host::StopRecording();
     std::fprintf(stderr, "veltrix-setup: interrupted by %s; the run was abandoned\n", name.c_str());
     // An interrupted run leaves the registry as it was.
     host::DiscardRegistryChanges();
@@ -258,6 +263,14 @@ int main(int argc, char** argv) {
         host::StopMachine();
         return Fail(host::kExitDataError, options.answersFile + ": " + message);
     }
+    // A disk's directory is put into the drive later, wherever the program's directory is then.
+    for (host::Answer& answer : automation.answers)
+        for (host::AnswerAction& action : answer.actions)
+            if (action.kind == host::AnswerAction::Kind::Insert)
+                if (char* absolute = realpath(action.text.c_str(), nullptr)) {
+                    action.text = absolute;
+                    std::free(absolute);
+                }
 
     if (options.transcriptFile == "-" ||
         (options.transcriptFile.empty() && options.ui == host::FrontendKind::Headless)) {
@@ -270,10 +283,24 @@ int main(int argc, char** argv) {
     if (options.transcriptFile != "-")
         g_transcriptFile = options.transcriptFile;
 
+    if (!options.recordFile.empty() && !host::StartRecording(options.recordFile, message)) {
+        host::StopTranscript();
+        host::StopMachine();
+        return Fail(host::kExitCannotCreate, message);
+    }
     if (!host::StartFrontend(options.ui, message)) {
+        host::StopRecording();
         host::StopTranscript();
         host::StopMachine();
         return Fail(host::kExitUnavailable, message);
+    }
+    // The line is for a person watching: never in a pipe or a file, nor over the terminal
+    // interface.
+    if (options.ui == host::FrontendKind::Headless && !options.quiet && isatty(STDERR_FILENO)) {
+        host::StartProgressLine(kCopyPage);
+        // A transcript on the same terminal gets its lines to itself.
+        if (host::TranscriptStarted() && g_transcriptFile.empty() && isatty(STDOUT_FILENO))
+            host::SetBeforeTranscriptLine(&host::HideProgressLine);
     }
     if (!options.Unattended())
         host::SetTerminalDisks(options.disks);
@@ -285,6 +312,7 @@ int main(int argc, char** argv) {
 
     char commandLine[] = "";
     int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+    host::ClearProgressLine();
     if (status < 0 || status > 4)
         status = host::kExitInternal;
     status = RestartStatus(status);
@@ -302,10 +330,14 @@ int main(int argc, char** argv) {
     // A transcript that was asked for and could not be written is a failure of the run, as the
     // help promises, even when the installation itself finished.
     bool transcriptWritten = CloseTranscript();
+    bool recorded = host::StopRecording();
     // Said after the terminal is given back, so that it stays on the screen.
     std::fprintf(stderr, "%s\n", host::OutcomeLine(status).c_str());
     host::StopMachine();
-    if (!transcriptWritten) {
+    if (!recorded)
+        std::fprintf(stderr, "veltrix-setup: cannot write the answers file %s\n",
+                     options.recordFile.c_str());
+    if (!transcriptWritten || !recorded) {
         std::fprintf(stderr, "veltrix-setup: the run itself ended with status %d (%s)\n", status,
                      StatusMeaning(status));
         return host::kExitCannotCreate;

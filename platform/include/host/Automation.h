@@ -16,10 +16,11 @@ struct AnswerAction {
         Press,  // press a button: by id, by label (text), or the default button (id 0, no text)
         Select, // select the item text in list or combo box id, as a click would
         Open,   // select the item text in list box id and open it, as a double click would
+        Insert, // put the host directory text into the drive the disk prompt shown asks about
     };
     Kind kind = Kind::Press;
     int id = 0;       // control id; 0 with empty text for "press default"
-    std::string text; // ANSI
+    std::string text; // ANSI; for Insert a host path, as written
 };
 
 // One answer: the window it is meant for and what to do there.

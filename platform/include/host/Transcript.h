@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace host {
@@ -18,6 +19,9 @@ bool StartTranscript(const std::string& path, std::string& error);
 // be written (a full disk, /dev/full, a closed pipe).
 bool StopTranscript();
 bool TranscriptStarted();
+// Called before each line is written, so that a line kept on the same terminal (the progress
+// line) can make room; empty: nothing.
+void SetBeforeTranscriptLine(std::function<void()> hook);
 
 // Called by MessageBoxA when the box was answered: its text, caption, type and the button
 // pressed (0 when the box could not be shown).

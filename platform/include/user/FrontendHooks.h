@@ -20,6 +20,12 @@ struct FrontendHooks {
     // MessageBeep.
     std::function<void(LPCSTR text, LPCSTR caption, UINT type, int result)> messageBoxAnswered;
     std::function<void(UINT type)> beeped;
+    // Called for the commands sent after a person's key or click was taken from the queue,
+    // before the window handles each (done FALSE), until it returns TRUE for one: the command
+    // that input gave (a button pressed, a list item chosen), which is reported once more after
+    // it was handled (done TRUE). Notifications on the way (focus moving) and the commands
+    // the program sends while it handles that one are not its.
+    std::function<bool(HWND target, WPARAM wParam, LPARAM lParam, bool done)> inputCommand;
 };
 
 // Installs the hooks; a hook left empty does nothing (waitForInput: no input can come).
