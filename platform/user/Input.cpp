@@ -359,3 +359,8 @@ SHORT WINAPI GetKeyState(int virtualKey) {
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
     return GetKeyState(virtualKey);
 }
+
+UINT WINAPI GetDoubleClickTime() {
+    // The system's default: the second press of a double click comes within half a second.
+    return 500;
+}

@@ -1129,6 +1129,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI WaitMessage();
 DWORD WINAPI GetQueueStatus(UINT flags);
 DWORD WINAPI GetMessageTime();
+UINT WINAPI GetDoubleClickTime();
 SHORT WINAPI GetKeyState(int virtualKey);
 SHORT WINAPI GetAsyncKeyState(int virtualKey);
 
