@@ -2,9 +2,11 @@
 // (OFN_ENABLETEMPLATE) or a built-in one, with the standard control ids: 1090 and 1152 the
 // file name, 1120 the files, 1088 the current folder, 1121 the folders, 1089 and 1136 the file
 // types, 1091 and 1137 the drives, 1040 read-only, 1038 help. The folder list shows the
-// components of the current folder and then its subfolders; a double click or Enter on one
-// opens it (the process's current directory follows, as with the old dialogs). OK returns the
-// current folder, a backslash and the name in 1152.
+// components of the current folder and then its subfolders, drawn by the dialog as a tree:
+// each indented by its depth behind an open or a closed folder mark (the items' texts stay the
+// plain names). A double click or Enter on one opens it (the process's current directory
+// follows, as with the old dialogs). OK returns the current folder, a backslash and the name
+// in 1152.
 #include "user/Dialog.h"
 
 #include <commdlg.h>
@@ -30,11 +32,23 @@ constexpr int kHelp = 1038;
 
 DWORD g_lastError = 0;
 
+// A folder of the folder list, by the item's data.
+struct FolderItem {
+    std::string path;
+    int depth = 0;     // the drive's root is 0
+    bool open = false; // the current folder or one it lies in
+};
+
+// The marks of open and closed folders, drawn before the names: characters every code page
+// and terminal shows alike.
+const char kOpenMark[] = "-";
+const char kClosedMark[] = "+";
+
 struct FileDialog {
     LPOPENFILENAMEA ofn = nullptr;
     bool save = false;
     std::string current;              // the folder shown, as the current directory reports it
-    std::vector<std::string> paths;   // the folder list's items, by item data
+    std::vector<FolderItem> folders;  // the folder list's items, by item data
     std::vector<std::string> filters; // the patterns of the file types
     WNDPROC folderListProc = nullptr;
 };
@@ -154,7 +168,7 @@ void FillFolder(HWND dialog, FileDialog* fd) {
     std::vector<std::string> files;
     ListDirectory(fd->current, folders, files, CurrentPatterns(dialog, fd));
     HWND list = GetDlgItem(dialog, kFolderList);
-    fd->paths.clear();
+    fd->folders.clear();
     if (list != nullptr) {
         SendMessageA(list, LB_RESETCONTENT, 0, 0);
         // The components of the current folder, from its drive's root down.
@@ -178,20 +192,21 @@ void FillFolder(HWND dialog, FileDialog* fd) {
         int currentIndex = -1;
         for (size_t i = 0; i < components.size(); ++i) {
             built = i == 0 ? components[i] : Join(built, components[i]);
-            fd->paths.push_back(built);
+            fd->folders.push_back({built, static_cast<int>(i), true});
             // Inserted, not added: the list keeps this order even when it sorts.
             LRESULT index = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(components[i].c_str()));
             SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                         static_cast<LPARAM>(fd->paths.size() - 1));
+                         static_cast<LPARAM>(fd->folders.size() - 1));
             currentIndex = static_cast<int>(index);
         }
         for (const std::string& name : folders) {
-            fd->paths.push_back(Join(fd->current, name));
+            fd->folders.push_back(
+                {Join(fd->current, name), static_cast<int>(components.size()), false});
             LRESULT index = SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
                                          reinterpret_cast<LPARAM>(name.c_str()));
             SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                         static_cast<LPARAM>(fd->paths.size() - 1));
+                         static_cast<LPARAM>(fd->folders.size() - 1));
         }
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(currentIndex), 0);
     }
@@ -227,9 +242,9 @@ bool OpenSelectedFolder(HWND dialog, FileDialog* fd) {
         return false;
     LRESULT data =
         SendDlgItemMessageA(dialog, kFolderList, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    if (data < 0 || static_cast<size_t>(data) >= fd->paths.size())
+    if (data < 0 || static_cast<size_t>(data) >= fd->folders.size())
         return false;
-    std::string path = fd->paths[static_cast<size_t>(data)];
+    std::string path = fd->folders[static_cast<size_t>(data)].path;
     if (lstrcmpiA(path.c_str(), fd->current.c_str()) == 0)
         return false;
     OpenFolder(dialog, fd, path);
@@ -355,6 +370,42 @@ void Accept(HWND dialog, FileDialog* fd) {
     EndDialog(dialog, IDOK);
 }
 
+// Draws a row of the folder or the file list. The selection is in the highlight colours only
+// while its list has the focus, as every focused control is, and grey otherwise: OK still
+// acts on it. Folders stand indented by their depth behind their marks.
+void DrawListItem(FileDialog* fd, const DRAWITEMSTRUCT* item) {
+    HDC hdc = item->hDC;
+    RECT row = item->rcItem;
+    if ((item->itemState & ODS_SELECTED) && !(item->itemState & ODS_DISABLED)) {
+        bool focused = (item->itemState & ODS_FOCUS) != 0;
+        SetTextColor(hdc, GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetBkColor(hdc, GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        HBRUSH brush = CreateSolidBrush(GetBkColor(hdc));
+        FillRect(hdc, &row, brush);
+        DeleteObject(brush);
+    }
+    SetBkMode(hdc, OPAQUE);
+    auto index = static_cast<WPARAM>(item->itemID);
+    char name[MAX_PATH] = "";
+    LRESULT length = SendMessageA(item->hwndItem, LB_GETTEXTLEN, index, 0);
+    if (length < 0 || length >= MAX_PATH)
+        return;
+    SendMessageA(item->hwndItem, LB_GETTEXT, index, reinterpret_cast<LPARAM>(name));
+    std::string shown = name;
+    if (item->CtlID == kFolderList && item->itemData < fd->folders.size()) {
+        const FolderItem& folder = fd->folders[item->itemData];
+        SIZE cell = {0, 0};
+        GetTextExtentPoint32A(hdc, " ", 1, &cell);
+        int columns = cell.cx > 0 ? static_cast<int>((row.right - row.left) / cell.cx) : 0;
+        // A deep folder is indented no further than half the row: its name still shows.
+        int indent = std::min(folder.depth, std::max(0, columns / 2 - 2));
+        shown = std::string(static_cast<size_t>(indent), ' ') +
+                (folder.open ? kOpenMark : kClosedMark) + " " + name;
+    }
+    DrawTextA(hdc, shown.c_str(), static_cast<int>(shown.size()), &row,
+              DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+}
+
 LRESULT CALLBACK FolderListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND dialog = GetParent(hwnd);
     FileDialog* fd = dialog ? DialogData(dialog) : nullptr;
@@ -406,7 +457,10 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             }
         }
         if (HWND list = GetDlgItem(dialog, kFolderList)) {
-            SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | LBS_NOTIFY);
+            // The dialog draws the folders itself, whatever the template says.
+            SetWindowLongA(list, GWL_STYLE,
+                           GetWindowLongA(list, GWL_STYLE) | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                               LBS_HASSTRINGS);
             fd->folderListProc = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FolderListProc)));
         }
@@ -434,6 +488,16 @@ INT_PTR CALLBACK FileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetFocus(first);
             return FALSE;
         }
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        FileDialog* fd = DialogData(dialog);
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (fd == nullptr || item == nullptr || item->CtlType != ODT_LISTBOX ||
+            (item->CtlID != kFolderList && item->CtlID != kFileList))
+            return FALSE;
+        DrawListItem(fd, item);
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
     case WM_COMMAND: {

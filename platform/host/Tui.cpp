@@ -406,7 +406,8 @@ bool StartTui(std::string& error) {
     keypad(stdscr, TRUE);
     meta(stdscr, TRUE);
     curs_set(0);
-    mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
+    mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON1_TRIPLE_CLICKED,
+              nullptr);
     mouseinterval(0);
     state.colors.Start();
 
@@ -582,11 +583,17 @@ ReadResult ReadOne(bool wait) {
         return ReadResult::Nothing;
     if (functionKey && key == KEY_MOUSE) {
         MEVENT event;
-        if (getmouse(&event) == OK && (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))) {
+        if (getmouse(&event) != OK)
+            return ReadResult::Nothing;
+        // The library folds the presses it reads at once into one event, whatever the
+        // interval: each press counts, and the window system pairs them into double clicks.
+        int presses = (event.bstate & BUTTON1_TRIPLE_CLICKED)                ? 3
+                      : (event.bstate & BUTTON1_DOUBLE_CLICKED)              ? 2
+                      : (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) ? 1
+                                                                             : 0;
+        for (int i = 0; i < presses; ++i)
             PostCellClick(event.x, event.y);
-            return ReadResult::Posted;
-        }
-        return ReadResult::Nothing;
+        return presses > 0 ? ReadResult::Posted : ReadResult::Nothing;
     }
     bool alt = false;
     if (!functionKey && key == 27) {

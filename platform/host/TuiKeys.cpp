@@ -9,6 +9,8 @@
 
 #include <curses.h>
 
+#include <chrono>
+
 namespace host::frontend {
 namespace {
 
@@ -147,8 +149,26 @@ bool PostKeyInput(const KeyInput& input) {
 }
 
 void PostCellClick(int column, int row) {
-    PostMouseClick(column * gdi::kCellWidth + gdi::kCellWidth / 2,
-                   row * gdi::kCellHeight + gdi::kCellHeight / 2);
+    // The terminal reports presses one by one: a second press on the same cell within the
+    // double-click time makes a double click, as Windows pairs them (the window system turns it
+    // back into a press for classes without CS_DBLCLKS). A third press starts afresh.
+    static std::chrono::steady_clock::time_point s_lastPress;
+    static int s_nLastColumn = -1;
+    static int s_nLastRow = -1;
+    auto now = std::chrono::steady_clock::now();
+    bool paired = column == s_nLastColumn && row == s_nLastRow &&
+                  now - s_lastPress <= std::chrono::milliseconds(GetDoubleClickTime());
+    int x = column * gdi::kCellWidth + gdi::kCellWidth / 2;
+    int y = row * gdi::kCellHeight + gdi::kCellHeight / 2;
+    if (paired) {
+        PostMouseDoubleClick(x, y);
+        s_nLastColumn = s_nLastRow = -1;
+        return;
+    }
+    PostMouseClick(x, y);
+    s_lastPress = now;
+    s_nLastColumn = column;
+    s_nLastRow = row;
 }
 
 } // namespace host::frontend

@@ -25,7 +25,8 @@ KeyInput TranslateKey(bool functionKey, unsigned key, bool alt);
 
 // Hands a translated key to the window system's input; FALSE for Kind::None.
 bool PostKeyInput(const KeyInput& input);
-// A click of the left button on a cell of the screen: at the cell's middle pixel.
+// A press of the left button on a cell of the screen, at the cell's middle pixel: a double
+// click when it is the second on that cell within the double-click time.
 void PostCellClick(int column, int row);
 
 } // namespace host::frontend

@@ -1,5 +1,7 @@
 // The list box control (single selection): one item per row, the selection in the highlight
-// colours, kept in view while it moves. LBS_NOTIFY sends LBN_SELCHANGE and LBN_DBLCLK.
+// colours while the list has the focus, kept in view while it moves. LBS_NOTIFY sends
+// LBN_SELCHANGE and LBN_DBLCLK; an owner-drawn list (LBS_OWNERDRAWFIXED) keeps its texts and
+// asks its parent to draw each row with WM_DRAWITEM.
 #include "ControlList.h"
 
 #include "Control.h"
@@ -50,6 +52,34 @@ void Select(HWND hwnd, ListBoxState* s, int index, bool notify) {
     }
 }
 
+bool OwnerDrawn(HWND hwnd) {
+    return (StyleOf(hwnd) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0;
+}
+
+// Asks the owner to draw one row, as an owner-drawn list does for each item it shows.
+void DrawOwnerItem(HWND hwnd, HDC hdc, ListBoxState* s, int index, const RECT& line,
+                   bool disabled) {
+    HWND parent = GetParent(hwnd);
+    if (parent == nullptr)
+        return;
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_LISTBOX;
+    item.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
+    item.itemID = static_cast<UINT>(index);
+    item.itemAction = ODA_DRAWENTIRE;
+    if (index == s->items.selection)
+        item.itemState |= ODS_SELECTED | (s->focused ? ODS_FOCUS : 0);
+    if (disabled)
+        item.itemState |= ODS_DISABLED;
+    item.hwndItem = hwnd;
+    item.hDC = hdc;
+    item.rcItem = line;
+    item.itemData = static_cast<ULONG_PTR>(s->items.items[static_cast<size_t>(index)].data);
+    int saved = SaveDC(hdc);
+    SendMessageA(parent, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    RestoreDC(hdc, saved);
+}
+
 void Paint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
@@ -62,6 +92,7 @@ void Paint(HWND hwnd) {
     FillRect(hdc, &client, brush);
     SelectControlFont(hwnd, s->font, hdc);
     bool disabled = (StyleOf(hwnd) & WS_DISABLED) != 0;
+    bool ownerDrawn = OwnerDrawn(hwnd);
     if (disabled)
         SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
     COLORREF textColor = GetTextColor(hdc);
@@ -73,10 +104,24 @@ void Paint(HWND hwnd) {
         if (index >= s->items.Count())
             break;
         RECT line = {0, row * kCellHeight, client.right, (row + 1) * kCellHeight};
+        if (ownerDrawn) {
+            DrawOwnerItem(hwnd, hdc, s, index, line, disabled);
+            if ((s = State(hwnd)) == nullptr)
+                break;
+            continue;
+        }
         if (index == s->items.selection && !disabled) {
-            UseHighlight(hdc);
-            HBRUSH highlight = GetSysColorBrush(COLOR_HIGHLIGHT);
-            FillRect(hdc, &line, highlight);
+            // Every focused control shows in the highlight colours: a list without the focus
+            // keeps its selection in grey, so that it reads as chosen but not focused.
+            if (s->focused) {
+                UseHighlight(hdc);
+            } else {
+                SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(hdc, GetSysColor(COLOR_BTNFACE));
+            }
+            HBRUSH selected = CreateSolidBrush(GetBkColor(hdc));
+            FillRect(hdc, &line, selected);
+            DeleteObject(selected);
         } else {
             SetTextColor(hdc, textColor);
             SetBkColor(hdc, backColor);

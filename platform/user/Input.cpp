@@ -30,6 +30,8 @@ std::deque<MSG> g_cooked;
 bool g_shift = false;
 bool g_ctrl = false;
 bool g_alt = false;
+// The window the last press went to: the second press of a double click must go there too.
+HWND g_lastPressed = nullptr;
 
 constexpr size_t kMaxRawEvents = 100000;
 
@@ -175,8 +177,10 @@ bool Cook(const RawEvent& e, MSG& msg) {
                 return false;
         }
         Window* w = Find(target);
-        bool doubleClick =
-            e.kind == RawKind::DoubleClick && w->cls != nullptr && (w->cls->wc.style & CS_DBLCLKS);
+        bool doubleClick = e.kind == RawKind::DoubleClick && target == g_lastPressed &&
+                           w->cls != nullptr && (w->cls->wc.style & CS_DBLCLKS);
+        // After a double click the next press starts afresh.
+        g_lastPressed = doubleClick ? nullptr : target;
         RawEvent up = e;
         up.kind = RawKind::ButtonUp;
         up.target = target;
@@ -242,6 +246,7 @@ bool InputPending() {
 void ClearInput() {
     g_raw.clear();
     g_cooked.clear();
+    g_lastPressed = nullptr;
     g_shift = g_ctrl = g_alt = false;
 }
 
@@ -358,4 +363,9 @@ SHORT WINAPI GetKeyState(int virtualKey) {
 
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
     return GetKeyState(virtualKey);
+}
+
+UINT WINAPI GetDoubleClickTime() {
+    // The system's default: the second press of a double click comes within half a second.
+    return 500;
 }

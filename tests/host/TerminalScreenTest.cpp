@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -285,6 +286,65 @@ TEST_F(TerminalScreenTest, TheFolderBrowserAndItsDriveListFitAnEightyByTwentyFou
         EXPECT_LE(row, 22) << drive;
         EXPECT_LT(row, driveRow + 1) << drive << tmux->Capture();
     }
+}
+
+// Where a text of narrow characters stands on the screen: row and column, or -1, -1.
+std::pair<int, int> Find(const std::vector<std::vector<CapturedCell>>& rows,
+                         const std::string& text) {
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c + text.size() <= rows[r].size(); ++c) {
+            size_t i = 0;
+            while (i < text.size() && rows[r][c + i].text == std::string(1, text[i]))
+                ++i;
+            if (i == text.size())
+                return {static_cast<int>(r), static_cast<int>(c)};
+        }
+    return {-1, -1};
+}
+
+TEST_F(TerminalScreenTest, TheFolderBrowserShowsATreeAndADoubleClickOpensAFolder) {
+    for (const char* folder : {"DATA", "DOCS"})
+        ASSERT_TRUE(
+            WriteHostFile(m_dir / (std::string("machine/drive_c/VXSAMPLE/") + folder + "/x"), ""));
+    // Eight colours, and mouse reports in the form xterm's description asks for.
+    auto tmux = Start(80, 24, "xterm");
+    ASSERT_TRUE(tmux->WaitFor(kCancel)) << tmux->Capture();
+    tmux->Keys("M-r");
+    ASSERT_TRUE(tmux->WaitFor("ﾄﾞﾗｲﾌﾞ(V)", 5)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    // The folders open down to the destination, then its subfolders, one cell deeper each.
+    auto cells = Cells(*tmux);
+    auto root = Find(cells, "- C:\\");
+    auto open = Find(cells, "- VXSAMPLE");
+    auto data = Find(cells, "+ DATA");
+    auto docs = Find(cells, "+ DOCS");
+    ASSERT_NE(root.first, -1) << tmux->Capture();
+    EXPECT_EQ(open, std::make_pair(root.first + 1, root.second + 1)) << tmux->Capture();
+    EXPECT_EQ(data, std::make_pair(root.first + 2, root.second + 2)) << tmux->Capture();
+    EXPECT_EQ(docs, std::make_pair(root.first + 3, root.second + 2)) << tmux->Capture();
+
+    // The list has the focus: its selection is highlighted; away from it, it is marked less.
+    int plain = CellAt(cells, data.first, data.second + 2).background;
+    int focused = CellAt(cells, open.first, open.second + 2).background;
+    tmux->Keys("Tab");
+    tmux->WaitUntilStill();
+    int unfocused = CellAt(Cells(*tmux), open.first, open.second + 2).background;
+    EXPECT_NE(focused, plain) << tmux->Capture(true);
+    EXPECT_NE(unfocused, plain) << tmux->Capture(true);
+    EXPECT_NE(unfocused, focused) << tmux->Capture(true);
+
+    // A double click on a subfolder opens it.
+    std::string at = std::to_string(data.second + 3) + ";" + std::to_string(data.first + 1);
+    std::string click = "\x1b[<0;" + at + "M\x1b[<0;" + at + "m";
+    tmux->Keys("-l " + ShellQuote(click + click));
+    ASSERT_TRUE(tmux->WaitFor("C:\\VXSAMPLE\\DATA", 5)) << tmux->Capture();
+    tmux->WaitUntilStill();
+    EXPECT_EQ(Find(Cells(*tmux), "- DATA"), std::make_pair(root.first + 2, root.second + 2))
+        << tmux->Capture();
+    EXPECT_EQ(Find(Cells(*tmux), "+ DOCS").first, -1) << tmux->Capture();
+    // OK (Enter in the list, on the folder open) gives it to the path page.
+    tmux->Keys("Enter");
+    ASSERT_TRUE(tmux->WaitFor("ｺﾋﾟｰ先(T) C:\\VXSAMPLE\\DATA", 5)) << tmux->Capture();
 }
 
 TEST_F(TerminalScreenTest, TheOverwriteQuestionStandsOffTheWindowItBelongsTo) {

@@ -22,7 +22,9 @@ void PostText(const std::string& ansiText);
 // window there is activated and gets WM_LBUTTONDOWN and WM_LBUTTONUP. A click on the close
 // box of a caption sends SC_CLOSE.
 void PostMouseClick(int xPixel, int yPixel);
-// A double click: WM_LBUTTONDBLCLK (for classes that take double clicks) and WM_LBUTTONUP.
+// The second press of a double click: WM_LBUTTONDBLCLK and WM_LBUTTONUP when it goes to the
+// window the press before went to and that window's class takes double clicks (CS_DBLCLKS),
+// else a plain click.
 void PostMouseDoubleClick(int xPixel, int yPixel);
 // TRUE while posted input has not become messages yet.
 bool HasPendingInput();

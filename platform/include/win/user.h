@@ -79,6 +79,33 @@ typedef struct tagMINMAXINFO {
     POINT ptMaxTrackSize;
 } MINMAXINFO, *PMINMAXINFO, *LPMINMAXINFO;
 
+// WM_DRAWITEM: what an owner-drawn control asks its owner to draw.
+typedef struct tagDRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+} DRAWITEMSTRUCT, *PDRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
+
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+
 // Dialog templates are packed to 2 bytes, as they lie in resources.
 #pragma pack(push, 2)
 typedef struct {
@@ -1129,6 +1156,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI WaitMessage();
 DWORD WINAPI GetQueueStatus(UINT flags);
 DWORD WINAPI GetMessageTime();
+UINT WINAPI GetDoubleClickTime();
 SHORT WINAPI GetKeyState(int virtualKey);
 SHORT WINAPI GetAsyncKeyState(int virtualKey);
 
