@@ -18,31 +18,43 @@ struct Glyph {
 };
 using Line = std::vector<Glyph>;
 
-bool IsHalfWidthKatakana(const Glyph& glyph) {
+bool IsHalfWidthKatakana(const Glyph& glyph, UINT codePage) {
     unsigned char c = static_cast<unsigned char>(glyph.bytes[0]);
-    return glyph.length == 1 && host::detail::AnsiCodePage() == 932 && c >= 0xA1 && c <= 0xDF;
+    return glyph.length == 1 && codePage == 932 && c >= 0xA1 && c <= 0xDF;
 }
 
-bool IsJapanese(const Glyph& glyph) {
-    return glyph.length == 2 || IsHalfWidthKatakana(glyph);
+bool IsJapanese(const Glyph& glyph, UINT codePage) {
+    return glyph.length == 2 || IsHalfWidthKatakana(glyph, codePage);
 }
 
-bool Matches(const Glyph& glyph, const char* list) {
-    for (const char* p = list; *p;) {
-        int length = host::detail::IsAnsiLeadByte(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1;
-        if (length == glyph.length && std::memcmp(p, glyph.bytes, static_cast<size_t>(length)) == 0)
+// Whether a glyph is one of the characters listed, each one or two bytes (lead bytes of code
+// page 932 in the list start pairs). Lists are short, and most glyphs are ASCII: a single
+// byte is looked for among the list's bytes before the list is walked by characters.
+bool Matches(const Glyph& glyph, const char* list, size_t size) {
+    if (glyph.length == 1 && !std::memchr(list, glyph.bytes[0], size))
+        return false;
+    for (size_t i = 0; i < size;) {
+        unsigned char c = static_cast<unsigned char>(list[i]);
+        bool lead = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < size;
+        int length = lead ? 2 : 1;
+        if (length == glyph.length &&
+            std::memcmp(list + i, glyph.bytes, static_cast<size_t>(length)) == 0)
             return true;
-        p += length;
+        i += static_cast<size_t>(length);
     }
     return false;
 }
 
+template <size_t N> bool Matches(const Glyph& glyph, const char (&list)[N]) {
+    return Matches(glyph, list, N - 1);
+}
+
 // Characters that never begin a line (closing marks, small kana, the prolonged sound mark) and
 // that never end one (opening marks), in code page 932, and their ASCII counterparts.
-bool NeverBeginsLine(const Glyph& glyph) {
-    if (Matches(glyph, ")]}.,!?:;%"))
-        return true;
-    if (host::detail::AnsiCodePage() != 932)
+bool NeverBeginsLine(const Glyph& glyph, UINT codePage) {
+    if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
+        return Matches(glyph, ")]}.,!?:;%");
+    if (codePage != 932)
         return false;
     static const char kClosing[] =
         "\x81\x41\x81\x42\x81\x43\x81\x44\x81\x45\x81\x46\x81\x47\x81\x48\x81\x49\x81\x5B"
@@ -54,10 +66,10 @@ bool NeverBeginsLine(const Glyph& glyph) {
     return Matches(glyph, kClosing);
 }
 
-bool NeverEndsLine(const Glyph& glyph) {
-    if (Matches(glyph, "([{"))
-        return true;
-    if (host::detail::AnsiCodePage() != 932)
+bool NeverEndsLine(const Glyph& glyph, UINT codePage) {
+    if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
+        return Matches(glyph, "([{");
+    if (codePage != 932)
         return false;
     static const char kOpening[] = "\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
                                    "\x81\x79\xA2";
@@ -65,14 +77,14 @@ bool NeverEndsLine(const Glyph& glyph) {
 }
 
 // Whether a line may break between two characters (the break drops spaces around it).
-bool MayBreakBetween(const Glyph& before, const Glyph& after) {
+bool MayBreakBetween(const Glyph& before, const Glyph& after, UINT codePage) {
     if (after.Space())
         return false;
     if (before.Space())
-        return !NeverBeginsLine(after);
-    if (!IsJapanese(before) && !IsJapanese(after))
+        return !NeverBeginsLine(after, codePage);
+    if (!IsJapanese(before, codePage) && !IsJapanese(after, codePage))
         return false;
-    return !NeverBeginsLine(after) && !NeverEndsLine(before);
+    return !NeverBeginsLine(after, codePage) && !NeverEndsLine(before, codePage);
 }
 
 std::vector<Glyph> Parse(const char* text, int count, UINT format) {
@@ -133,6 +145,7 @@ void ExpandTabs(Line& line, UINT format) {
 // than the rectangle stays whole and is clipped.
 void Wrap(const Line& paragraph, int maxWidth, std::vector<Line>& lines) {
     int maxCells = maxWidth / kCellWidth;
+    UINT codePage = host::detail::AnsiCodePage();
     size_t start = 0;
     while (true) {
         size_t end = start;
@@ -140,7 +153,7 @@ void Wrap(const Line& paragraph, int maxWidth, std::vector<Line>& lines) {
         size_t lastBreak = 0; // a position after start where the line may end
         while (end < paragraph.size()) {
             const Glyph& glyph = paragraph[end];
-            if (end > start && MayBreakBetween(paragraph[end - 1], glyph))
+            if (end > start && MayBreakBetween(paragraph[end - 1], glyph, codePage))
                 lastBreak = end;
             if (cells + glyph.length > maxCells && !glyph.Space() && end > start) {
                 if (lastBreak > start)
