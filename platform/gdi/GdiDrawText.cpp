@@ -27,53 +27,67 @@ bool IsJapanese(const Glyph& glyph, UINT codePage) {
     return glyph.length == 2 || IsHalfWidthKatakana(glyph, codePage);
 }
 
-// Whether a glyph is one of the characters listed, each one or two bytes (lead bytes of code
-// page 932 in the list start pairs). Lists are short, and most glyphs are ASCII: a single
-// byte is looked for among the list's bytes before the list is walked by characters.
-bool Matches(const Glyph& glyph, const char* list, size_t size) {
-    if (glyph.length == 1 && !std::memchr(list, glyph.bytes[0], size))
-        return false;
-    for (size_t i = 0; i < size;) {
-        unsigned char c = static_cast<unsigned char>(list[i]);
-        bool lead = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < size;
-        int length = lead ? 2 : 1;
-        if (length == glyph.length &&
-            std::memcmp(list + i, glyph.bytes, static_cast<size_t>(length)) == 0)
-            return true;
-        i += static_cast<size_t>(length);
+// A set of characters, each one or two bytes (lead bytes of code page 932 start pairs), made
+// once from a list so that a glyph is found by one look instead of a walk through the list.
+class CGlyphSet {
+  public:
+    explicit CGlyphSet(const char* list) {
+        for (size_t i = 0; list[i];) {
+            unsigned char c = static_cast<unsigned char>(list[i]);
+            if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && list[i + 1]) {
+                m_pairs.push_back(Pair(list[i], list[i + 1]));
+                i += 2;
+            } else {
+                m_single[c] = true;
+                ++i;
+            }
+        }
+        std::sort(m_pairs.begin(), m_pairs.end());
     }
-    return false;
-}
 
-template <size_t N> bool Matches(const Glyph& glyph, const char (&list)[N]) {
-    return Matches(glyph, list, N - 1);
-}
+    bool Contains(const Glyph& glyph) const {
+        if (glyph.length == 1)
+            return m_single[static_cast<unsigned char>(glyph.bytes[0])];
+        return std::binary_search(m_pairs.begin(), m_pairs.end(),
+                                  Pair(glyph.bytes[0], glyph.bytes[1]));
+    }
+
+  private:
+    static unsigned Pair(char lead, char trail) {
+        return static_cast<unsigned>(static_cast<unsigned char>(lead)) << 8 |
+               static_cast<unsigned char>(trail);
+    }
+    bool m_single[256] = {};
+    std::vector<unsigned> m_pairs;
+};
 
 // Characters that never begin a line (closing marks, small kana, the prolonged sound mark) and
 // that never end one (opening marks), in code page 932, and their ASCII counterparts.
 bool NeverBeginsLine(const Glyph& glyph, UINT codePage) {
+    static const CGlyphSet kAsciiClosing(")]}.,!?:;%");
     if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
-        return Matches(glyph, ")]}.,!?:;%");
+        return kAsciiClosing.Contains(glyph);
     if (codePage != 932)
         return false;
-    static const char kClosing[] =
+    static const CGlyphSet kClosing(
         "\x81\x41\x81\x42\x81\x43\x81\x44\x81\x45\x81\x46\x81\x47\x81\x48\x81\x49\x81\x5B"
         "\x81\x6A\x81\x6E\x81\x70\x81\x72\x81\x74\x81\x76\x81\x78\x81\x7A\x81\x52\x81\x53"
         "\x81\x54\x81\x55\x81\x58\x82\x9F\x82\xA1\x82\xA3\x82\xA5\x82\xA7\x82\xC1\x82\xE1"
         "\x82\xE3\x82\xE5\x82\xEC\x83\x40\x83\x42\x83\x44\x83\x46\x83\x48\x83\x62\x83\x83"
         "\x83\x85\x83\x87\x83\x8E\x83\x95\x83\x96"
-        "\xA1\xA3\xA4\xA5\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\xB0\xDE\xDF";
-    return Matches(glyph, kClosing);
+        "\xA1\xA3\xA4\xA5\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\xB0\xDE\xDF");
+    return kClosing.Contains(glyph);
 }
 
 bool NeverEndsLine(const Glyph& glyph, UINT codePage) {
+    static const CGlyphSet kAsciiOpening("([{");
     if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
-        return Matches(glyph, "([{");
+        return kAsciiOpening.Contains(glyph);
     if (codePage != 932)
         return false;
-    static const char kOpening[] = "\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
-                                   "\x81\x79\xA2";
-    return Matches(glyph, kOpening);
+    static const CGlyphSet kOpening("\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
+                                    "\x81\x79\xA2");
+    return kOpening.Contains(glyph);
 }
 
 // Whether a line may break between two characters (the break drops spaces around it).
