@@ -195,7 +195,10 @@ struct DirectoryIndex {
     ino_t inode = 0;
     timespec modified = {};
     timespec changed = {};
-    std::unordered_set<std::string> names; // the host's own names
+    // The host's own names, with the type each had when the folder was read (DT_UNKNOWN when
+    // the host did not say, or for an entry this program made): no entry changes its type, a
+    // link or a file put in its place, without changing the folder.
+    std::unordered_map<std::string, unsigned char> names;
     std::unordered_map<std::string, std::vector<std::string>> byFoldedName;
 };
 
@@ -320,9 +323,10 @@ bool FoldedKeyOf(const std::string& hostName, UINT codePage, std::string& key) {
     return true;
 }
 
-void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage,
+             unsigned char type = DT_UNKNOWN) {
     std::string key;
-    if (index.names.insert(hostName).second && FoldedKeyOf(hostName, codePage, key))
+    if (index.names.emplace(hostName, type).second && FoldedKeyOf(hostName, codePage, key))
         index.byFoldedName[key].push_back(hostName);
 }
 
@@ -360,7 +364,7 @@ DirectoryIndex* IndexOf(IndexCache& cache, const std::string& directory, const s
     while (dirent* entry = readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
-        AddName(fresh, entry->d_name, codePage);
+        AddName(fresh, entry->d_name, codePage, entry->d_type);
     }
     closedir(dir);
     if (found != cache.directories.end()) {
@@ -416,19 +420,24 @@ std::string FoldedName(const std::string& ansi) {
 }
 
 bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
-               const std::string& ansiName, const std::string& utf8Name, std::string& found) {
+               const std::string& ansiName, const std::string& utf8Name, std::string& found,
+               unsigned char* type) {
+    if (type)
+        *type = DT_UNKNOWN;
     {
         IndexCache& cache = Cache();
         std::lock_guard<std::mutex> guard(cache.lock);
         if (const DirectoryIndex* index = IndexOf(cache, directory, directoryInfo)) {
-            if (index->names.count(utf8Name)) {
-                found = utf8Name;
-                return true;
+            auto exact = index->names.find(utf8Name);
+            if (exact == index->names.end()) {
+                auto bucket = index->byFoldedName.find(FoldedName(ansiName));
+                if (bucket == index->byFoldedName.end() || bucket->second.empty())
+                    return false;
+                exact = index->names.find(bucket->second.front());
             }
-            auto bucket = index->byFoldedName.find(FoldedName(ansiName));
-            if (bucket == index->byFoldedName.end() || bucket->second.empty())
-                return false;
-            found = bucket->second.front();
+            found = exact->first;
+            if (type)
+                *type = exact->second;
             return true;
         }
     }
@@ -479,7 +488,7 @@ void NoteDirectoryRemoved(const std::string& host) {
     NoteEntryRemoved(host);
 }
 
-DWORD MapToHost(const WindowsPath& path, HostPath& result) {
+DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus) {
     result = HostPath();
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
@@ -488,7 +497,7 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
         SameName(path.parts[0], "WINDOWS") && SameName(path.parts[1], "SYSTEM32")) {
         WindowsPath redirected = path;
         redirected.parts[1] = "syswow64";
-        return MapToHost(redirected, result);
+        return MapToHost(redirected, result, lastStatus);
     }
     struct stat currentInfo;
     std::string current;
@@ -515,9 +524,21 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
         bool present = false;
         // A second look only when the entry went between the index and the host's answer.
         for (int attempt = 0; attempt < 2 && !present; ++attempt) {
-            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name))
+            unsigned char type = DT_UNKNOWN;
+            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name, &type))
                 break;
             candidate = (current == "/" ? "" : current) + "/" + name;
+            if (last && type == DT_REG && lastStatus == LastStatus::LeftToOpen) {
+                // The folder's index, just found still valid, knows the entry for a plain
+                // file; the caller opens it without following a link and reads its status
+                // from what it opened.
+                result.host = candidate;
+                result.entryName = name;
+                result.exists = true;
+                result.statusRead = false;
+                result.info.st_mode = S_IFREG;
+                return 0;
+            }
             if (lstat(candidate.c_str(), &linkInfo) == 0) {
                 present = true;
             } else if (errno != ENOENT || attempt == 1) {
@@ -562,10 +583,11 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     return 0;
 }
 
-DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result) {
+DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
+                  LastStatus lastStatus) {
     if (DWORD error = ParseWindowsPath(path, rule, parsed))
         return error;
-    return MapToHost(parsed, result);
+    return MapToHost(parsed, result, lastStatus);
 }
 
 DWORD ErrorFromErrno(int error) {
@@ -617,6 +639,15 @@ std::string HostPathOf(const std::string& windowsPath) {
     detail::WindowsPath parsed;
     detail::HostPath path;
     if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path) != 0)
+        return std::string();
+    return path.host;
+}
+
+std::string HostPathToOpen(const std::string& windowsPath) {
+    detail::WindowsPath parsed;
+    detail::HostPath path;
+    if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path,
+                            detail::LastStatus::LeftToOpen) != 0)
         return std::string();
     return path.host;
 }
