@@ -138,6 +138,10 @@ int Width(const Line& line) {
 }
 
 void ExpandTabs(Line& line, UINT format) {
+    if (std::none_of(line.begin(), line.end(), [](const Glyph& glyph) {
+            return glyph.length == 1 && glyph.bytes[0] == '\t';
+        }))
+        return;
     Line expanded;
     expanded.reserve(line.size());
     int cells = 0;
@@ -376,15 +380,22 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
         std::string bytes;
         std::vector<bool> underline;
         bytes.reserve(line.size() * 2);
-        underline.reserve(line.size() * 2);
+        bool underlined = false;
         for (const Glyph& glyph : line) {
             bytes.append(glyph.bytes, static_cast<size_t>(glyph.length));
-            for (int i = 0; i < glyph.length; ++i)
-                underline.push_back(glyph.underline);
+            underlined = underlined || glyph.underline;
+        }
+        // Only a line with the mnemonic needs to say which of its bytes are underlined.
+        if (underlined) {
+            underline.reserve(bytes.size());
+            for (const Glyph& glyph : line)
+                for (int i = 0; i < glyph.length; ++i)
+                    underline.push_back(glyph.underline);
         }
         if (!(format & DT_PREFIXONLY))
             PaintText(*dc, dc->ScreenX(x), dc->ScreenY(y), bytes.data(),
-                      static_cast<int>(bytes.size()), clip, opaque, &underline);
+                      static_cast<int>(bytes.size()), clip, opaque,
+                      underlined ? &underline : nullptr);
         y += kCellHeight;
     }
     if (format & DT_SINGLELINE)

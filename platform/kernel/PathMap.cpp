@@ -35,6 +35,7 @@ char Upper(char c) {
 // Splits at separators; a trail byte 0x5C of a double-byte character is not one.
 std::vector<std::string> SplitComponents(const std::string& text, bool& trailing) {
     std::vector<std::string> parts;
+    parts.reserve(8);
     size_t start = 0;
     trailing = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -90,7 +91,12 @@ bool IsBadNameChar(unsigned char c) {
 }
 
 std::string WindowsPath::Text(bool withTrailing) const {
-    std::string text(1, drive);
+    size_t length = 4;
+    for (const std::string& part : parts)
+        length += part.size() + 1;
+    std::string text;
+    text.reserve(length);
+    text += drive;
     text += ":\\";
     for (size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)
@@ -144,6 +150,7 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
 
     bool trailing = false;
     std::vector<std::string> components = SplitComponents(rest, trailing);
+    result.parts.reserve(result.parts.size() + components.size());
     for (size_t i = 0; i < components.size(); ++i) {
         std::string& part = components[i];
         if (i + 1 == components.size())
@@ -164,7 +171,11 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
             if (DWORD error = CheckName(result.parts[i], rule == NameRule::WildcardsInLast &&
                                                              i + 1 == result.parts.size()))
                 return error;
-    if (result.Text(true).size() >= MAX_PATH)
+    // The length of Text(true), without making the text.
+    size_t fullLength = 3 + (result.trailingSeparator ? 1 : 0);
+    for (size_t i = 0; i < result.parts.size(); ++i)
+        fullLength += result.parts[i].size() + (i > 0 ? 1 : 0);
+    if (fullLength >= MAX_PATH)
         return ERROR_FILENAME_EXCED_RANGE;
     return 0;
 }
