@@ -87,7 +87,20 @@ DWORD CheckName(const std::string& name, bool wildcards) {
 } // namespace
 
 bool IsBadNameChar(unsigned char c) {
-    return c < 0x20 || std::strchr("<>:\"|?*\\/", c) != nullptr;
+    switch (c) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+    case '\\':
+    case '/':
+        return true;
+    default:
+        return c < 0x20;
+    }
 }
 
 std::string WindowsPath::Text(bool withTrailing) const {
