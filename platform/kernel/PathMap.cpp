@@ -452,16 +452,18 @@ bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
         IndexCache& cache = Cache();
         std::lock_guard<std::mutex> guard(cache.lock);
         if (const DirectoryIndex* index = IndexOf(cache, directory, directoryInfo)) {
-            auto exact = index->names.find(utf8Name);
-            if (exact == index->names.end()) {
+            auto entry = index->names.find(utf8Name);
+            if (entry == index->names.end()) {
                 auto bucket = index->byFoldedName.find(FoldedName(ansiName));
                 if (bucket == index->byFoldedName.end() || bucket->second.empty())
                     return false;
-                exact = index->names.find(bucket->second.front());
+                found = bucket->second.front();
+                entry = index->names.find(found);
+            } else {
+                found = utf8Name;
             }
-            found = exact->first;
-            if (type)
-                *type = exact->second;
+            if (type && entry != index->names.end())
+                *type = entry->second;
             return true;
         }
     }
