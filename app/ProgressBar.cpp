@@ -12,7 +12,7 @@ namespace {
 
 // Selects the control's font (if it has one) and a hollow brush, and puts them back.
 class DrawingTools {
-public:
+  public:
     DrawingTools(HDC dc, HFONT font) : m_dc(dc) {
         if (font)
             m_oldFont = SelectObject(dc, font);
@@ -29,7 +29,7 @@ public:
     DrawingTools(const DrawingTools&) = delete;
     DrawingTools& operator=(const DrawingTools&) = delete;
 
-private:
+  private:
     HDC m_dc;
     HGDIOBJ m_oldFont = nullptr;
     HGDIOBJ m_oldBrush = nullptr;
@@ -47,6 +47,7 @@ BOOL CProgressBar::SetRange(int upper, int lower, int step) {
     m_nStep = step;
     m_nPos = 0;
     m_nPercent = 0;
+    m_nShownPercent = -1;
 
     HDC dc = GetDC();
     {
@@ -69,9 +70,14 @@ BOOL CProgressBar::Step() {
     // A range of 0 cannot come from the loader (it refuses a script without files); keep the
     // bar at 0 rather than divide by it.
     m_nPercent = m_nRange != 0 ? m_nPos * 100 / m_nRange : 0;
-    HDC dc = GetDC();
-    Draw(dc);
-    ReleaseDC(dc);
+    // The bar shows the percentage and nothing else: a step that leaves it as it is need not
+    // paint it again (a part uncovered since is painted through UpdateWindow all the same).
+    if (m_nPercent != m_nShownPercent) {
+        HDC dc = GetDC();
+        Draw(dc);
+        ReleaseDC(dc);
+        m_nShownPercent = m_nPercent;
+    }
     UpdateWindow();
     return TRUE;
 }
@@ -82,6 +88,7 @@ void CProgressBar::OnPaint() {
     DrawEdge(dc, &m_rcClient, EDGE_SUNKEN, BF_RECT);
     Draw(dc);
     EndPaint(m_hWnd, &paint);
+    m_nShownPercent = m_nPercent;
 }
 
 void CProgressBar::Draw(HDC dc) {

@@ -5,7 +5,7 @@
 #include "framework/CStatic.h"
 
 class CProgressBar : public CStatic {
-public:
+  public:
     CProgressBar() = default;
     ~CProgressBar() override;
 
@@ -24,8 +24,9 @@ public:
     int m_nBarWidth = 0;
     int m_nTextY = 0;
     int m_nTextX = 0;
+    int m_nShownPercent = -1; // the percentage the window shows, -1 before it shows one
 
-protected:
+  protected:
     void OnPaint();
     DECLARE_MESSAGE_MAP()
 };

@@ -18,61 +18,87 @@ struct Glyph {
 };
 using Line = std::vector<Glyph>;
 
-bool IsHalfWidthKatakana(const Glyph& glyph) {
+bool IsHalfWidthKatakana(const Glyph& glyph, UINT codePage) {
     unsigned char c = static_cast<unsigned char>(glyph.bytes[0]);
-    return glyph.length == 1 && host::detail::AnsiCodePage() == 932 && c >= 0xA1 && c <= 0xDF;
+    return glyph.length == 1 && codePage == 932 && c >= 0xA1 && c <= 0xDF;
 }
 
-bool IsJapanese(const Glyph& glyph) {
-    return glyph.length == 2 || IsHalfWidthKatakana(glyph);
+bool IsJapanese(const Glyph& glyph, UINT codePage) {
+    return glyph.length == 2 || IsHalfWidthKatakana(glyph, codePage);
 }
 
-bool Matches(const Glyph& glyph, const char* list) {
-    for (const char* p = list; *p;) {
-        int length = host::detail::IsAnsiLeadByte(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1;
-        if (length == glyph.length && std::memcmp(p, glyph.bytes, static_cast<size_t>(length)) == 0)
-            return true;
-        p += length;
+// A set of characters, each one or two bytes (lead bytes of code page 932 start pairs), made
+// once from a list so that a glyph is found by one look instead of a walk through the list.
+class CGlyphSet {
+  public:
+    explicit CGlyphSet(const char* list) {
+        for (size_t i = 0; list[i];) {
+            unsigned char c = static_cast<unsigned char>(list[i]);
+            if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && list[i + 1]) {
+                m_pairs.push_back(Pair(list[i], list[i + 1]));
+                i += 2;
+            } else {
+                m_single[c] = true;
+                ++i;
+            }
+        }
+        std::sort(m_pairs.begin(), m_pairs.end());
     }
-    return false;
-}
+
+    bool Contains(const Glyph& glyph) const {
+        if (glyph.length == 1)
+            return m_single[static_cast<unsigned char>(glyph.bytes[0])];
+        return std::binary_search(m_pairs.begin(), m_pairs.end(),
+                                  Pair(glyph.bytes[0], glyph.bytes[1]));
+    }
+
+  private:
+    static unsigned Pair(char lead, char trail) {
+        return static_cast<unsigned>(static_cast<unsigned char>(lead)) << 8 |
+               static_cast<unsigned char>(trail);
+    }
+    bool m_single[256] = {};
+    std::vector<unsigned> m_pairs;
+};
 
 // Characters that never begin a line (closing marks, small kana, the prolonged sound mark) and
 // that never end one (opening marks), in code page 932, and their ASCII counterparts.
-bool NeverBeginsLine(const Glyph& glyph) {
-    if (Matches(glyph, ")]}.,!?:;%"))
-        return true;
-    if (host::detail::AnsiCodePage() != 932)
+bool NeverBeginsLine(const Glyph& glyph, UINT codePage) {
+    static const CGlyphSet kAsciiClosing(")]}.,!?:;%");
+    if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
+        return kAsciiClosing.Contains(glyph);
+    if (codePage != 932)
         return false;
-    static const char kClosing[] =
+    static const CGlyphSet kClosing(
         "\x81\x41\x81\x42\x81\x43\x81\x44\x81\x45\x81\x46\x81\x47\x81\x48\x81\x49\x81\x5B"
         "\x81\x6A\x81\x6E\x81\x70\x81\x72\x81\x74\x81\x76\x81\x78\x81\x7A\x81\x52\x81\x53"
         "\x81\x54\x81\x55\x81\x58\x82\x9F\x82\xA1\x82\xA3\x82\xA5\x82\xA7\x82\xC1\x82\xE1"
         "\x82\xE3\x82\xE5\x82\xEC\x83\x40\x83\x42\x83\x44\x83\x46\x83\x48\x83\x62\x83\x83"
         "\x83\x85\x83\x87\x83\x8E\x83\x95\x83\x96"
-        "\xA1\xA3\xA4\xA5\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\xB0\xDE\xDF";
-    return Matches(glyph, kClosing);
+        "\xA1\xA3\xA4\xA5\xA7\xA8\xA9\xAA\xAB\xAC\xAD\xAE\xAF\xB0\xDE\xDF");
+    return kClosing.Contains(glyph);
 }
 
-bool NeverEndsLine(const Glyph& glyph) {
-    if (Matches(glyph, "([{"))
-        return true;
-    if (host::detail::AnsiCodePage() != 932)
+bool NeverEndsLine(const Glyph& glyph, UINT codePage) {
+    static const CGlyphSet kAsciiOpening("([{");
+    if (glyph.length == 1 && static_cast<unsigned char>(glyph.bytes[0]) < 0x80)
+        return kAsciiOpening.Contains(glyph);
+    if (codePage != 932)
         return false;
-    static const char kOpening[] = "\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
-                                   "\x81\x79\xA2";
-    return Matches(glyph, kOpening);
+    static const CGlyphSet kOpening("\x81\x69\x81\x6D\x81\x6F\x81\x71\x81\x73\x81\x75\x81\x77"
+                                    "\x81\x79\xA2");
+    return kOpening.Contains(glyph);
 }
 
 // Whether a line may break between two characters (the break drops spaces around it).
-bool MayBreakBetween(const Glyph& before, const Glyph& after) {
+bool MayBreakBetween(const Glyph& before, const Glyph& after, UINT codePage) {
     if (after.Space())
         return false;
     if (before.Space())
-        return !NeverBeginsLine(after);
-    if (!IsJapanese(before) && !IsJapanese(after))
+        return !NeverBeginsLine(after, codePage);
+    if (!IsJapanese(before, codePage) && !IsJapanese(after, codePage))
         return false;
-    return !NeverBeginsLine(after) && !NeverEndsLine(before);
+    return !NeverBeginsLine(after, codePage) && !NeverEndsLine(before, codePage);
 }
 
 std::vector<Glyph> Parse(const char* text, int count, UINT format) {
@@ -112,6 +138,10 @@ int Width(const Line& line) {
 }
 
 void ExpandTabs(Line& line, UINT format) {
+    if (std::none_of(line.begin(), line.end(), [](const Glyph& glyph) {
+            return glyph.length == 1 && glyph.bytes[0] == '\t';
+        }))
+        return;
     Line expanded;
     expanded.reserve(line.size());
     int cells = 0;
@@ -133,6 +163,7 @@ void ExpandTabs(Line& line, UINT format) {
 // than the rectangle stays whole and is clipped.
 void Wrap(const Line& paragraph, int maxWidth, std::vector<Line>& lines) {
     int maxCells = maxWidth / kCellWidth;
+    UINT codePage = host::detail::AnsiCodePage();
     size_t start = 0;
     while (true) {
         size_t end = start;
@@ -140,7 +171,7 @@ void Wrap(const Line& paragraph, int maxWidth, std::vector<Line>& lines) {
         size_t lastBreak = 0; // a position after start where the line may end
         while (end < paragraph.size()) {
             const Glyph& glyph = paragraph[end];
-            if (end > start && MayBreakBetween(paragraph[end - 1], glyph))
+            if (end > start && MayBreakBetween(paragraph[end - 1], glyph, codePage))
                 lastBreak = end;
             if (cells + glyph.length > maxCells && !glyph.Space() && end > start) {
                 if (lastBreak > start)
@@ -349,15 +380,22 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
         std::string bytes;
         std::vector<bool> underline;
         bytes.reserve(line.size() * 2);
-        underline.reserve(line.size() * 2);
+        bool underlined = false;
         for (const Glyph& glyph : line) {
             bytes.append(glyph.bytes, static_cast<size_t>(glyph.length));
-            for (int i = 0; i < glyph.length; ++i)
-                underline.push_back(glyph.underline);
+            underlined = underlined || glyph.underline;
+        }
+        // Only a line with the mnemonic needs to say which of its bytes are underlined.
+        if (underlined) {
+            underline.reserve(bytes.size());
+            for (const Glyph& glyph : line)
+                for (int i = 0; i < glyph.length; ++i)
+                    underline.push_back(glyph.underline);
         }
         if (!(format & DT_PREFIXONLY))
             PaintText(*dc, dc->ScreenX(x), dc->ScreenY(y), bytes.data(),
-                      static_cast<int>(bytes.size()), clip, opaque, &underline);
+                      static_cast<int>(bytes.size()), clip, opaque,
+                      underlined ? &underline : nullptr);
         y += kCellHeight;
     }
     if (format & DT_SINGLELINE)

@@ -92,11 +92,27 @@ void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
     int right = Clamped(std::min(cells.right, clip.right), 0, screen.Columns());
     int top = Clamped(std::max(cells.top, clip.top), 0, screen.Rows());
     int bottom = Clamped(std::min(cells.bottom, clip.bottom), 0, screen.Rows());
-    for (int row = top; row < bottom; ++row)
-        for (int column = left; column < right; ++column)
-            if (CellVisible(dc, column, row) &&
-                !LeftToFrameLine(screen.At(column, row), rect, column, row))
+    // The cells visited lie on the screen; of CellVisible's tests the clip's and the excluded
+    // rectangles' remain, made here without a call for each cell.
+    const RECT& clipRect = dc.state.clip;
+    for (int row = top; row < bottom; ++row) {
+        int y = row * kCellHeight;
+        if (y < clipRect.top || y >= clipRect.bottom)
+            continue;
+        for (int column = left; column < right; ++column) {
+            int x = column * kCellWidth;
+            if (x < clipRect.left || x >= clipRect.right)
+                continue;
+            bool excluded = false;
+            for (const RECT& other : dc.excluded)
+                if (x >= other.left && x < other.right && y >= other.top && y < other.bottom) {
+                    excluded = true;
+                    break;
+                }
+            if (!excluded && !LeftToFrameLine(screen.At(column, row), rect, column, row))
                 screen.PutBlank(column, row, color);
+        }
+    }
 }
 
 } // namespace gdi

@@ -59,18 +59,43 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
 
     WindowsPath parsed;
     HostPath path;
-    if (DWORD error = ResolvePath(fileName, NameRule::Strict, parsed, path))
+    // A file only to be read that the folder's index knows for a plain file is opened at once
+    // and its status read from the open file, not looked at by name first.
+    bool plainRead = !write && creation == OPEN_EXISTING;
+    if (DWORD error = ResolvePath(fileName, NameRule::Strict, parsed, path,
+                                  plainRead ? LastStatus::LeftToOpen : LastStatus::Read))
         return Fail(error);
+    int fd = -1;
+    struct stat opened;
+    if (!path.statusRead) {
+        if (!parsed.trailingSeparator)
+            fd = open(path.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0 && (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode))) {
+            close(fd);
+            fd = -1;
+        }
+        if (fd >= 0) {
+            path.info = opened;
+        } else if (DWORD error = ResolvePath(fileName, NameRule::Strict, parsed, path)) {
+            // It went or became something else since the folder was read: look again.
+            return Fail(error);
+        }
+    }
+    auto failOpened = [&fd](DWORD error) {
+        if (fd >= 0)
+            close(fd);
+        return Fail(error);
+    };
     driveType = path.driveType;
     if (parsed.IsRoot() || path.IsDirectory())
-        return Fail(ERROR_ACCESS_DENIED);
+        return failOpened(ERROR_ACCESS_DENIED);
     if (parsed.trailingSeparator)
-        return Fail(path.exists ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND);
+        return failOpened(path.exists ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND);
 
     bool cdrom = path.driveType == DRIVE_CDROM;
     int mode = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
-    int fd = -1;
     DWORD successError = ERROR_SUCCESS;
+    bool statusOfOpened = fd >= 0;
     if (path.exists) {
         if (creation == CREATE_NEW)
             return Fail(ERROR_FILE_EXISTS);
@@ -78,14 +103,15 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
         if ((write || truncate) && (IsReadOnly(path.info) || cdrom))
             return Fail(ERROR_ACCESS_DENIED);
         if (ShareConflict(path.info.st_dev, path.info.st_ino, read, write, shareMode))
-            return Fail(ERROR_SHARING_VIOLATION);
+            return failOpened(ERROR_SHARING_VIOLATION);
         if (truncate && mode == O_RDONLY)
             mode = O_RDWR;
         // Not blocking while opening: a pipe in a drive must not hang the machine. A plain
         // file never blocks, and most opens are of plain files.
         bool regular = S_ISREG(path.info.st_mode);
-        fd = open(path.host.c_str(),
-                  mode | O_CLOEXEC | (regular ? 0 : O_NONBLOCK) | (truncate ? O_TRUNC : 0));
+        if (fd < 0)
+            fd = open(path.host.c_str(),
+                      mode | O_CLOEXEC | (regular ? 0 : O_NONBLOCK) | (truncate ? O_TRUNC : 0));
         if (fd < 0)
             return Fail(ErrorFromErrno(errno));
         if (!regular)
@@ -105,7 +131,9 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
     }
 
     struct stat info;
-    if (fstat(fd, &info) != 0) {
+    if (statusOfOpened) {
+        info = opened;
+    } else if (fstat(fd, &info) != 0) {
         close(fd);
         return Fail(ERROR_ACCESS_DENIED);
     }

@@ -35,6 +35,7 @@ char Upper(char c) {
 // Splits at separators; a trail byte 0x5C of a double-byte character is not one.
 std::vector<std::string> SplitComponents(const std::string& text, bool& trailing) {
     std::vector<std::string> parts;
+    parts.reserve(8);
     size_t start = 0;
     trailing = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -86,11 +87,29 @@ DWORD CheckName(const std::string& name, bool wildcards) {
 } // namespace
 
 bool IsBadNameChar(unsigned char c) {
-    return c < 0x20 || std::strchr("<>:\"|?*\\/", c) != nullptr;
+    switch (c) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+    case '\\':
+    case '/':
+        return true;
+    default:
+        return c < 0x20;
+    }
 }
 
 std::string WindowsPath::Text(bool withTrailing) const {
-    std::string text(1, drive);
+    size_t length = 4;
+    for (const std::string& part : parts)
+        length += part.size() + 1;
+    std::string text;
+    text.reserve(length);
+    text += drive;
     text += ":\\";
     for (size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)
@@ -144,6 +163,7 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
 
     bool trailing = false;
     std::vector<std::string> components = SplitComponents(rest, trailing);
+    result.parts.reserve(result.parts.size() + components.size());
     for (size_t i = 0; i < components.size(); ++i) {
         std::string& part = components[i];
         if (i + 1 == components.size())
@@ -164,7 +184,11 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
             if (DWORD error = CheckName(result.parts[i], rule == NameRule::WildcardsInLast &&
                                                              i + 1 == result.parts.size()))
                 return error;
-    if (result.Text(true).size() >= MAX_PATH)
+    // The length of Text(true), without making the text.
+    size_t fullLength = 3 + (result.trailingSeparator ? 1 : 0);
+    for (size_t i = 0; i < result.parts.size(); ++i)
+        fullLength += result.parts[i].size() + (i > 0 ? 1 : 0);
+    if (fullLength >= MAX_PATH)
         return ERROR_FILENAME_EXCED_RANGE;
     return 0;
 }
@@ -195,7 +219,10 @@ struct DirectoryIndex {
     ino_t inode = 0;
     timespec modified = {};
     timespec changed = {};
-    std::unordered_set<std::string> names; // the host's own names
+    // The host's own names, with the type each had when the folder was read (DT_UNKNOWN when
+    // the host did not say, or for an entry this program made): no entry changes its type, a
+    // link or a file put in its place, without changing the folder.
+    std::unordered_map<std::string, unsigned char> names;
     std::unordered_map<std::string, std::vector<std::string>> byFoldedName;
 };
 
@@ -320,9 +347,10 @@ bool FoldedKeyOf(const std::string& hostName, UINT codePage, std::string& key) {
     return true;
 }
 
-void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage) {
+void AddName(DirectoryIndex& index, const std::string& hostName, UINT codePage,
+             unsigned char type = DT_UNKNOWN) {
     std::string key;
-    if (index.names.insert(hostName).second && FoldedKeyOf(hostName, codePage, key))
+    if (index.names.emplace(hostName, type).second && FoldedKeyOf(hostName, codePage, key))
         index.byFoldedName[key].push_back(hostName);
 }
 
@@ -360,7 +388,7 @@ DirectoryIndex* IndexOf(IndexCache& cache, const std::string& directory, const s
     while (dirent* entry = readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
-        AddName(fresh, entry->d_name, codePage);
+        AddName(fresh, entry->d_name, codePage, entry->d_type);
     }
     closedir(dir);
     if (found != cache.directories.end()) {
@@ -416,19 +444,26 @@ std::string FoldedName(const std::string& ansi) {
 }
 
 bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
-               const std::string& ansiName, const std::string& utf8Name, std::string& found) {
+               const std::string& ansiName, const std::string& utf8Name, std::string& found,
+               unsigned char* type) {
+    if (type)
+        *type = DT_UNKNOWN;
     {
         IndexCache& cache = Cache();
         std::lock_guard<std::mutex> guard(cache.lock);
         if (const DirectoryIndex* index = IndexOf(cache, directory, directoryInfo)) {
-            if (index->names.count(utf8Name)) {
+            auto entry = index->names.find(utf8Name);
+            if (entry == index->names.end()) {
+                auto bucket = index->byFoldedName.find(FoldedName(ansiName));
+                if (bucket == index->byFoldedName.end() || bucket->second.empty())
+                    return false;
+                found = bucket->second.front();
+                entry = index->names.find(found);
+            } else {
                 found = utf8Name;
-                return true;
             }
-            auto bucket = index->byFoldedName.find(FoldedName(ansiName));
-            if (bucket == index->byFoldedName.end() || bucket->second.empty())
-                return false;
-            found = bucket->second.front();
+            if (type && entry != index->names.end())
+                *type = entry->second;
             return true;
         }
     }
@@ -479,7 +514,7 @@ void NoteDirectoryRemoved(const std::string& host) {
     NoteEntryRemoved(host);
 }
 
-DWORD MapToHost(const WindowsPath& path, HostPath& result) {
+DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus) {
     result = HostPath();
     if (!TheMachine().started)
         return ERROR_PATH_NOT_FOUND;
@@ -488,7 +523,7 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
         SameName(path.parts[0], "WINDOWS") && SameName(path.parts[1], "SYSTEM32")) {
         WindowsPath redirected = path;
         redirected.parts[1] = "syswow64";
-        return MapToHost(redirected, result);
+        return MapToHost(redirected, result, lastStatus);
     }
     struct stat currentInfo;
     std::string current;
@@ -515,9 +550,21 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
         bool present = false;
         // A second look only when the entry went between the index and the host's answer.
         for (int attempt = 0; attempt < 2 && !present; ++attempt) {
-            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name))
+            unsigned char type = DT_UNKNOWN;
+            if (!FindEntry(current, currentInfo, path.parts[i], utf8, name, &type))
                 break;
             candidate = (current == "/" ? "" : current) + "/" + name;
+            if (last && type == DT_REG && lastStatus == LastStatus::LeftToOpen) {
+                // The folder's index, just found still valid, knows the entry for a plain
+                // file; the caller opens it without following a link and reads its status
+                // from what it opened.
+                result.host = candidate;
+                result.entryName = name;
+                result.exists = true;
+                result.statusRead = false;
+                result.info.st_mode = S_IFREG;
+                return 0;
+            }
             if (lstat(candidate.c_str(), &linkInfo) == 0) {
                 present = true;
             } else if (errno != ENOENT || attempt == 1) {
@@ -562,10 +609,11 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result) {
     return 0;
 }
 
-DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result) {
+DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
+                  LastStatus lastStatus) {
     if (DWORD error = ParseWindowsPath(path, rule, parsed))
         return error;
-    return MapToHost(parsed, result);
+    return MapToHost(parsed, result, lastStatus);
 }
 
 DWORD ErrorFromErrno(int error) {
@@ -617,6 +665,15 @@ std::string HostPathOf(const std::string& windowsPath) {
     detail::WindowsPath parsed;
     detail::HostPath path;
     if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path) != 0)
+        return std::string();
+    return path.host;
+}
+
+std::string HostPathToOpen(const std::string& windowsPath) {
+    detail::WindowsPath parsed;
+    detail::HostPath path;
+    if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path,
+                            detail::LastStatus::LeftToOpen) != 0)
         return std::string();
     return path.host;
 }

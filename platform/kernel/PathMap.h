@@ -40,24 +40,36 @@ struct HostPath {
     bool exists = false;   // the last component exists
     struct stat info = {}; // its status, links followed, when it exists
     unsigned driveType = 0;
-    std::string root;      // the drive's real root directory
-    std::string entryName; // the last component's own name in its host directory
+    std::string root;       // the drive's real root directory
+    std::string entryName;  // the last component's own name in its host directory
+    bool statusRead = true; // info was read; else only its type is known (LastStatus)
 
     bool IsDirectory() const { return exists && S_ISDIR(info.st_mode); }
 };
 
+enum class LastStatus {
+    Read,      // the last component's status is read (info)
+    LeftToOpen // a plain file's status is left to the caller, who opens it with O_NOFOLLOW
+               // and falls back to a lookup with Read when that fails
+};
+
 // Looks the path up on the host: every component but the last must exist as a directory
 // (else ERROR_PATH_NOT_FOUND); the last one may be missing. 0 or the Windows error code.
-DWORD MapToHost(const WindowsPath& path, HostPath& result);
+DWORD MapToHost(const WindowsPath& path, HostPath& result,
+                LastStatus lastStatus = LastStatus::Read);
 // ParseWindowsPath and MapToHost together.
-DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result);
+DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
+                  LastStatus lastStatus = LastStatus::Read);
 
 // Finds a name in a host directory as Windows would: the exact UTF-8 name first, else any
 // entry whose name in the ANSI code page equals ansiName without regard to ASCII case.
 // The directory's entries are read once and kept, indexed by FoldedName, for as long as the
 // directory's status (directoryInfo, read just before) shows no change.
+// type, when given, receives the entry's type as the directory was read (DT_REG, DT_LNK...,
+// DT_UNKNOWN when the host did not tell).
 bool FindEntry(const std::string& directory, const struct stat& directoryInfo,
-               const std::string& ansiName, const std::string& utf8Name, std::string& found);
+               const std::string& ansiName, const std::string& utf8Name, std::string& found,
+               unsigned char* type = nullptr);
 // An ANSI name with its ASCII letters in lower case; the bytes of double-byte characters,
 // trail bytes that look like letters among them, stay as they are.
 std::string FoldedName(const std::string& ansi);

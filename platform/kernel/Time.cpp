@@ -5,9 +5,22 @@
 #include <time.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace host::detail {
 namespace {
+
+// With TZ unset the C run-time looks at the zone file again at every mktime and localtime (a
+// status call each, two for every file a copy compares by date); naming the same file in TZ
+// makes it read the zone once. The zone is the same: an unset TZ means that file. A TZ the
+// user set is left as it is.
+const bool g_zoneNamed = [] {
+    if (std::getenv("TZ"))
+        return false;
+    setenv("TZ", ":/etc/localtime", 0);
+    tzset();
+    return true;
+}();
 
 const int64_t kTicksPerSecond = 10000000;
 const int64_t kEpochDifference = 11644473600LL; // seconds from 1601-01-01 to 1970-01-01

@@ -3,6 +3,7 @@
 
 #include <kernel/Machine.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -60,8 +61,13 @@ INT WINAPI GetExpandedNameA(LPSTR source, LPSTR buffer) {
         return LZERROR_BADVALUE;
     if (buffer != source)
         std::memmove(buffer, source, std::strlen(source) + 1);
-    std::string hostPath = host::HostPathOf(buffer);
-    int fd = hostPath.empty() ? -1 : open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string hostPath = host::HostPathToOpen(buffer);
+    int fd = hostPath.empty() ? -1 : open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && !hostPath.empty() && errno == ELOOP) {
+        // A link took the file's place since its folder was read: look it up again.
+        hostPath = host::HostPathOf(buffer);
+        fd = hostPath.empty() ? -1 : open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    }
     if (fd < 0)
         return LZERROR_BADINHANDLE;
     host::detail::LzHeader header = host::detail::ReadLzHeader(fd);

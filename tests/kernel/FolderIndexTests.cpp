@@ -58,6 +58,39 @@ TEST_F(FolderIndexTest, AKnownFolderReplacedByALinkOutOfTheDriveIsRefused) {
     EXPECT_FALSE(HostFileExists(outside / "PLANTED.TXT"));
 }
 
+// A file opened for reading is taken for a plain file from its folder's index: a link or
+// another file put in its place since must be seen all the same.
+TEST_F(FolderIndexTest, AFileReplacedAfterItWasReadIsOpenedAsItIsNow) {
+    TempDir outside;
+    ASSERT_TRUE(WriteHostFile(outside / "secret.txt", "secret"));
+    ASSERT_TRUE(WriteHostFile(OnC("DATA/F.TXT"), "first"));
+    auto read = [](LPCSTR name, std::string& text) {
+        HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        char buffer[16] = {};
+        DWORD got = 0;
+        BOOL ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+        CloseHandle(file);
+        text.assign(buffer, got);
+        return ok != FALSE;
+    };
+    std::string text;
+    ASSERT_TRUE(read("C:\\DATA\\F.TXT", text));
+    EXPECT_EQ(text, "first");
+
+    ASSERT_EQ(unlink(OnC("DATA/F.TXT").c_str()), 0);
+    ASSERT_EQ(symlink((outside / "secret.txt").c_str(), OnC("DATA/F.TXT").c_str()), 0);
+    EXPECT_FALSE(read("C:\\DATA\\F.TXT", text));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+    ASSERT_EQ(unlink(OnC("DATA/F.TXT").c_str()), 0);
+    ASSERT_TRUE(WriteHostFile(OnC("DATA/F.TXT"), "second"));
+    ASSERT_TRUE(read("C:\\DATA\\F.TXT", text));
+    EXPECT_EQ(text, "second");
+}
+
 TEST_F(FolderIndexTest, TheProgramsOwnChangesAreSeenUnderAnyCase) {
     ASSERT_TRUE(CreateDirectoryA("C:\\Own", nullptr));
     ASSERT_FALSE(Exists("C:\\OWN\\MADE.TXT"));

@@ -23,7 +23,7 @@ struct MachineOptions {
     std::string programName = "SETUP.EXE"; // the program's file name on the medium
     OsKind os = OsKind::Nt4;
     PcKind pc = PcKind::PcAt;
-    std::string language;          // three-letter abbreviation; empty: from the host locale
+    std::string language; // three-letter abbreviation; empty: from the host locale
     // The system (ANSI) code page, 932 or 1252. It is the machine's, not the user's: a
     // Japanese system by default, whatever the language, since the installer's own texts and
     // its media's names are Japanese.
@@ -81,6 +81,9 @@ std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
 // The host path a Windows path maps to; empty when it lies on no drive.
 std::string HostPathOf(const std::string& windowsPath);
+// The same for a file about to be opened for reading: a plain file's own status is not read,
+// so the caller opens it with O_NOFOLLOW and, when that fails, asks HostPathOf.
+std::string HostPathToOpen(const std::string& windowsPath);
 // The prefix's host directory.
 const std::string& PrefixDir();
 
