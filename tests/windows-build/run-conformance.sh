@@ -11,10 +11,12 @@ work=$(mktemp -d /tmp/veltrix-conformance.XXXXXX)
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
 LC_ALL=C.UTF-8 "$wine" wineboot -i >/dev/null 2>&1
-# The tests' medium: drive D: is the "media" folder of the one temporary directory the
-# profile tests use (tests/windows-build/fixture/SharedTempDir.cpp).
-mkdir -p "$work/root/media"
+# The tests' drives in the one temporary directory they use (tests/windows-build/fixture/
+# SharedTempDir.cpp): drive D: is the medium, its "media" folder; drive T: stands for the
+# emulated machine's drive C: (fixture/TestSystem.cpp), its "prefix/drive_c" folder.
+mkdir -p "$work/root/media" "$work/root/prefix/drive_c"
 ln -sfn "$work/root/media" "$WINEPREFIX/dosdevices/d:"
+ln -sfn "$work/root/prefix/drive_c" "$WINEPREFIX/dosdevices/t:"
 export VELTRIX_TEST_ROOT="Z:${work//\//\\}\\root"
 
 known=$(grep -v '^#' "$here/wine-differences.txt" | awk 'NF { print $1 }' | paste -sd: -)
