@@ -1,10 +1,27 @@
 // The emulated machine's side of TestSystem.h.
 #include "TestSystem.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 std::string TestDriveC() {
     return "C:\\";
+}
+
+bool RunHostCommand(const std::string& command, std::string& output) {
+    std::string withOutput = command + " 2>&1";
+    FILE* pipe = popen(withOutput.c_str(), "r");
+    if (!pipe)
+        return false;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    return pclose(pipe) == 0;
+}
+
+std::string HostToolPath(const std::string& hostPath) {
+    return hostPath;
 }
 
 bool HaveMscompress() {
@@ -12,6 +29,6 @@ bool HaveMscompress() {
 }
 
 bool Mscompress(const std::string& hostPath) {
-    std::string command = "mscompress '" + hostPath + "' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    std::string output;
+    return RunHostCommand("mscompress '" + hostPath + "'", output);
 }

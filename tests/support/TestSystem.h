@@ -10,6 +10,12 @@
 // runner maps to the test's directory.
 std::string TestDriveC();
 
+// Runs a command of the host's shell (the tests' tools: mscompress, windres, ld); TRUE when it
+// ends with status 0. What it writes to its standard output and error goes to output.
+bool RunHostCommand(const std::string& command, std::string& output);
+// The path of a host file as the host's tools take it.
+std::string HostToolPath(const std::string& hostPath);
+
 // Whether mscompress, the independent compressor of the LZ format, is at hand.
 bool HaveMscompress();
 // Compresses the host file hostPath with mscompress into hostPath + "_"; FALSE on failure.
