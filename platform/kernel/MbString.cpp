@@ -21,6 +21,14 @@ unsigned char FoldAscii(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
+// Code page 932 has the Latin letters again at full width (Ａ 0x8260 to Ｚ 0x8279, ａ 0x8281 to
+// ｚ 0x829A); the run-time folds their case too.
+unsigned int FoldDoubleByte(unsigned int code) {
+    if (code >= 0x8260 && code <= 0x8279 && host::detail::AnsiCodePage() == 932)
+        return code + 0x21;
+    return code;
+}
+
 bool IsDelimiter(const unsigned char* text, size_t length, const unsigned char* delimiters) {
     unsigned int code = CharCode(text, length);
     for (const unsigned char* d = delimiters; *d;) {
@@ -44,8 +52,8 @@ int CompareFolded(const unsigned char* a, const unsigned char* b, size_t limit) 
             aLength = 1;
         if (used + bLength > limit)
             bLength = 1;
-        unsigned int ca = aLength == 2 ? CharCode(a, 2) : FoldAscii(a[0]);
-        unsigned int cb = bLength == 2 ? CharCode(b, 2) : FoldAscii(b[0]);
+        unsigned int ca = aLength == 2 ? FoldDoubleByte(CharCode(a, 2)) : FoldAscii(a[0]);
+        unsigned int cb = bLength == 2 ? FoldDoubleByte(CharCode(b, 2)) : FoldAscii(b[0]);
         // Order by the first byte, then by the second, as byte strings order.
         unsigned int firstA = aLength == 2 ? ca >> 8 : ca;
         unsigned int firstB = bLength == 2 ? cb >> 8 : cb;
@@ -65,7 +73,8 @@ int CompareFolded(const unsigned char* a, const unsigned char* b, size_t limit) 
 } // namespace
 
 int _ismbblead(unsigned int byte) {
-    return byte <= 0xFF && IsAnsiLeadByte(static_cast<unsigned char>(byte)) ? 1 : 0;
+    // The run-time looks at the low byte alone.
+    return IsAnsiLeadByte(static_cast<unsigned char>(byte & 0xFF)) ? 1 : 0;
 }
 
 unsigned char* _mbsinc(const unsigned char* str) {
@@ -88,8 +97,12 @@ unsigned char* _mbsdec(const unsigned char* start, const unsigned char* current)
 
 size_t _mbslen(const unsigned char* str) {
     size_t count = 0;
-    for (const unsigned char* p = str; p && *p; p += CharLength(p))
+    for (const unsigned char* p = str; p && *p; p += CharLength(p)) {
+        // A lead byte cut off by the end is no character.
+        if (IsAnsiLeadByte(*p) && p[1] == 0)
+            break;
         ++count;
+    }
     return count;
 }
 

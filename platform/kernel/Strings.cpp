@@ -23,6 +23,16 @@ size_t CharAt(const unsigned char* text, unsigned& code) {
     return 1;
 }
 
+// The small letter of a capital of code page 1252 beyond ASCII (the accented Latin letters,
+// Š, Œ, Ž and Ÿ), or 0 for any other byte.
+unsigned SmallLetter1252(unsigned code) {
+    if (code >= 0xC0 && code <= 0xDE && code != 0xD7)
+        return code + 0x20;
+    if (code == 0x8A || code == 0x8C || code == 0x8E)
+        return code + 0x10;
+    return code == 0x9F ? 0xFF : 0;
+}
+
 unsigned SortWeight(unsigned code) {
     if (code > 0xFF)
         return 0x10000 + code;
@@ -32,15 +42,20 @@ unsigned SortWeight(unsigned code) {
         return 0x200 + (code - 'A');
     if (code >= '0' && code <= '9')
         return 0x100 + code;
-    if (code >= 0x80)
-        return 0x300 + code;
+    if (code >= 0x80) {
+        // Capitals and small letters of the Western code page weigh the same, as in ASCII.
+        unsigned small = host::detail::AnsiCodePage() == 1252 ? SmallLetter1252(code) : 0;
+        return 0x300 + (small ? small : code);
+    }
     return code;
 }
 
 int CompareText(LPCSTR a, LPCSTR b, bool ignoreCase) {
-    // The system treats a missing string as the empty one.
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(a ? a : "");
-    const unsigned char* q = reinterpret_cast<const unsigned char*>(b ? b : "");
+    // A missing string sorts before every string, the empty one included.
+    if (!a || !b)
+        return a == b ? 0 : (a ? 1 : -1);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
     int caseOrder = 0;
     for (;;) {
         unsigned ca, cb;

@@ -339,13 +339,16 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return AnswerFontMessage(hwnd, s ? &s->font : nullptr, message, wParam, lParam);
     }
     case STM_SETICON:
+        // Only an icon control takes an icon; any other static leaves it.
+        if (TypeOf(hwnd) != SS_ICON)
+            return 0;
         return reinterpret_cast<LRESULT>(SetIcon(hwnd, reinterpret_cast<HICON>(wParam)));
     case STM_GETICON: {
         StaticState* s = State(hwnd);
         return reinterpret_cast<LRESULT>(s ? s->icon : nullptr);
     }
     case STM_SETIMAGE:
-        if (wParam == IMAGE_ICON)
+        if (wParam == IMAGE_ICON && TypeOf(hwnd) == SS_ICON)
             return reinterpret_cast<LRESULT>(SetIcon(hwnd, reinterpret_cast<HICON>(lParam)));
         return 0;
     case STM_GETIMAGE:

@@ -4,6 +4,7 @@
 
 #include "TempDir.h"
 #include "TestMedia.h"
+#include "TestSystem.h"
 #include "host/Machine.h"
 #include "resources/resource.h"
 #include "script/FileEntry.h"
@@ -15,11 +16,16 @@
 
 namespace {
 
+// The Windows path of C:\<relative> (on a real system, of the drive that stands for it).
+std::string OnC(const std::string& relative) {
+    return TestDriveC() + relative;
+}
+
 class RecordingContext : public CCopyContext {
   public:
     CString m_source = "D:\\";
-    CString m_destination = "C:\\APP\\";
-    CString m_temp = "C:\\WINDOWS\\TEMP0\\";
+    CString m_destination = OnC("APP\\").c_str();
+    CString m_temp = OnC("WINDOWS\\TEMP0\\").c_str();
     int m_answer = IDYES;
 
     std::vector<UINT> m_messages;
@@ -61,17 +67,17 @@ class CopyFileEntryTest : public ::testing::Test {
     void SetUp() override {
         host::MachineOptions options;
         options.prefix = m_dir / "prefix";
-        options.mediaDir = m_dir / "medium";
+        options.mediaDir = m_dir / "media";
         options.language = "ENU";
         WriteHostFile(options.mediaDir + "/.keep", "");
         std::string error;
         ASSERT_TRUE(host::StartMachine(options, error)) << error;
-        ASSERT_TRUE(CreateDirectoryA("C:\\APP", nullptr));
-        ASSERT_TRUE(CreateDirectoryA("C:\\WINDOWS\\TEMP0", nullptr));
+        ASSERT_TRUE(CreateDirectoryA(OnC("APP").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA(OnC("WINDOWS\\TEMP0").c_str(), nullptr));
     }
     void TearDown() override { host::StopMachine(); }
 
-    std::string medium(const std::string& name) const { return m_dir / ("medium/" + name); }
+    std::string medium(const std::string& name) const { return m_dir / ("media/" + name); }
     std::string drive(const std::string& name) const { return m_dir / ("prefix/drive_c/" + name); }
 
     int install(LPCSTR key, LPCSTR value, BOOL progressBar = TRUE) {
@@ -90,7 +96,7 @@ TEST_F(CopyFileEntryTest, CopiesAPlainFileUnderItsOwnName) {
     EXPECT_EQ("plain text", ReadHostFile(drive("APP/README.TXT")));
     EXPECT_EQ("README.TXT", m_context.m_shownFile);
     EXPECT_EQ("D:\\README.TXT", m_context.m_shownSource);
-    EXPECT_EQ("C:\\APP\\README.TXT", m_context.m_shownDestination);
+    EXPECT_EQ(OnC("APP\\README.TXT"), m_context.m_shownDestination);
     EXPECT_EQ(1, m_context.m_steps);
     EXPECT_TRUE(m_context.m_messages.empty());
 }
@@ -101,7 +107,7 @@ TEST_F(CopyFileEntryTest, ExpandsACompressedFileUnderItsStoredName) {
     ASSERT_TRUE(MakeCompressedFile(m_dir / "FILE.DLL", medium("SUB/FILE.DL_")));
     EXPECT_EQ(1, install("1:SUB\\FILE.DL_", ""));
     EXPECT_EQ(original, ReadHostFile(drive("APP/FILE.DLL")));
-    EXPECT_EQ("C:\\APP\\FILE.DLL", m_context.m_shownDestination);
+    EXPECT_EQ(OnC("APP\\FILE.DLL"), m_context.m_shownDestination);
 }
 
 TEST_F(CopyFileEntryTest, GivenNameAndDirectoriesDecideTheDestination) {
@@ -109,7 +115,7 @@ TEST_F(CopyFileEntryTest, GivenNameAndDirectoriesDecideTheDestination) {
     EXPECT_EQ(1, install("1:A.TXT", "B.TXT,BIN\\"));
     EXPECT_EQ("a", ReadHostFile(drive("APP/BIN/B.TXT")));
 
-    EXPECT_EQ(1, install("1:A.TXT", ",C:\\TOOLS\\"));
+    EXPECT_EQ(1, install("1:A.TXT", ("," + OnC("TOOLS\\")).c_str()));
     EXPECT_EQ("a", ReadHostFile(drive("TOOLS/A.TXT")));
 }
 
@@ -152,7 +158,7 @@ TEST_F(CopyFileEntryTest, ModeZeroAlwaysAsksAndActsOnTheAnswer) {
     EXPECT_EQ(1, install("1:Q.TXT", ""));
     EXPECT_EQ("old", ReadHostFile(drive("APP/Q.TXT")));
     ASSERT_EQ(1u, m_context.m_asked.size());
-    EXPECT_EQ("C:\\APP\\Q.TXT|D:\\Q.TXT", m_context.m_asked[0]);
+    EXPECT_EQ(OnC("APP\\Q.TXT") + "|D:\\Q.TXT", m_context.m_asked[0]);
 
     m_context.m_answer = IDCANCEL;
     EXPECT_EQ(0, install("1:Q.TXT", ""));
@@ -260,7 +266,7 @@ TEST_F(CopyFileEntryTest, CompressedSourceWithAGivenNameIsExpandedForItsVersion)
 TEST_F(CopyFileEntryTest, CopyErrorEndsTheInstallationOnce) {
     WriteHostFile(medium("R.TXT"), "new");
     WriteHostFile(drive("APP/R.TXT"), "old");
-    ASSERT_TRUE(SetFileAttributesA("C:\\APP\\R.TXT", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesA(OnC("APP\\R.TXT").c_str(), FILE_ATTRIBUTE_READONLY));
 
     EXPECT_EQ(0, install("1:R.TXT", ",,0,3"));
     EXPECT_EQ("old", ReadHostFile(drive("APP/R.TXT")));
@@ -288,7 +294,7 @@ TEST_F(CopyFileEntryTest, DamagedCompressedSourceLeavesTheOldFile) {
 
 TEST_F(CopyFileEntryTest, PathsBeyondTheBuffersAreRefused) {
     std::string longName(300, 'N');
-    m_context.m_destination = ("C:\\" + std::string(300, 'L') + "\\").c_str();
+    m_context.m_destination = OnC(std::string(300, 'L') + "\\").c_str();
     WriteHostFile(medium("S.TXT"), "s");
     EXPECT_EQ(0, install("1:S.TXT", (longName + ".TXT").c_str()));
     ASSERT_EQ(2u, m_context.m_messages.size());

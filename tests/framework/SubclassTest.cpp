@@ -109,13 +109,22 @@ TEST_F(SubclassTest, DestroyingTheDialogDetachesTheControlsObject) {
     EXPECT_EQ(CWnd::FromHandlePermanent(control), nullptr);
 }
 
-TEST_F(SubclassTest, AStaticCarriesAnIcon) {
-    CStatic icon;
-    ASSERT_TRUE(icon.SubclassDlgItem(kBarId, &m_page));
+TEST_F(SubclassTest, AnIconControlCarriesAnIcon) {
     HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
     ASSERT_NE(appIcon, nullptr);
+    const int kIconId = 4077;
+    ASSERT_NE(nullptr, CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_ICON, 0, 0, 32, 32,
+                                       m_page.m_hWnd, reinterpret_cast<HMENU>(kIconId),
+                                       GetModuleHandleA(nullptr), nullptr));
+    CStatic icon;
+    ASSERT_TRUE(icon.SubclassDlgItem(kIconId, &m_page));
     icon.SetIcon(appIcon);
     EXPECT_EQ(icon.GetIcon(), appIcon);
+    // A static of another kind takes no icon.
+    CStatic text;
+    ASSERT_TRUE(text.SubclassDlgItem(kBarId, &m_page));
+    EXPECT_EQ(nullptr, text.SetIcon(appIcon));
+    EXPECT_EQ(nullptr, text.GetIcon());
 }
 
 } // namespace

@@ -41,15 +41,17 @@ TEST_F(MbString932, StepsAndLeadBytes) {
     EXPECT_EQ(_mbslen(text), 3u);
     EXPECT_EQ(_mbsdec(text, text + 3), text + 2);
     EXPECT_EQ(_mbsdec(text, text + 2), text);
-    // A lead byte at the end never steps over the terminating zero.
+    // A lead byte at the end never steps over the terminating zero, and is no character.
     const unsigned char* cut = U("a\x95");
     EXPECT_EQ(_mbsinc(cut + 1), cut + 2);
-    EXPECT_EQ(_mbslen(cut), 2u);
+    EXPECT_EQ(_mbslen(cut), 1u);
     EXPECT_TRUE(_ismbblead(0x95));
     EXPECT_TRUE(_ismbblead(0xE0));
     EXPECT_FALSE(_ismbblead(0xB1));
     EXPECT_FALSE(_ismbblead('\\'));
-    EXPECT_FALSE(_ismbblead(0x1E0));
+    // Only the low byte of the int counts.
+    EXPECT_TRUE(_ismbblead(0x1E0));
+    EXPECT_FALSE(_ismbblead(0x141));
 }
 
 TEST_F(MbString932, TokensSplitAtRealSeparatorsOnly) {
@@ -67,13 +69,17 @@ TEST_F(MbString932, TokensSplitAtRealSeparatorsOnly) {
     EXPECT_EQ(_mbstok(nullptr, U(",")), nullptr);
 }
 
-TEST_F(MbString932, ComparisonsFoldAsciiOnly) {
+TEST_F(MbString932, ComparisonsFoldLatinLetters) {
     EXPECT_EQ(_mbsicmp(U("Setup.INF"), U("SETUP.inf")), 0);
     EXPECT_LT(_mbsicmp(U("abc"), U("ABD")), 0);
     EXPECT_GT(_mbsicmp(U("abd"), U("ABC")), 0);
     EXPECT_LT(_mbsicmp(U("ab"), U("ABC")), 0);
-    // Full-width Ａ (0x82 0x60) and ａ (0x82 0x81) are different characters.
-    EXPECT_NE(_mbsicmp(U("\x82\x60"), U("\x82\x81")), 0);
+    // Full-width Ａ (0x82 0x60) and ａ (0x82 0x81) are one letter in two cases; ａ still sorts
+    // before Ｂ (0x82 0x61).
+    EXPECT_EQ(_mbsicmp(U("\x82\x60"), U("\x82\x81")), 0);
+    EXPECT_EQ(_mbsicmp(U("x\x82\x9A"), U("X\x82\x79")), 0);
+    EXPECT_LT(_mbsicmp(U("\x82\x81"), U("\x82\x61")), 0);
+    EXPECT_EQ(_mbsnbicmp(U("\x82\x81\x82\x82"), U("\x82\x60\x82\x62"), 2), 0);
     // The trail byte 0x61 ('a') is not folded to 'A' (0x41): 0x83 0x61 and 0x83 0x41 differ.
     EXPECT_NE(_mbsicmp(U("\x83\x61"), U("\x83\x41")), 0);
     EXPECT_EQ(_mbsicmp(U("\x95\x5C"

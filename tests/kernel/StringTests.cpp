@@ -30,14 +30,20 @@ TEST_F(StringTest, ComparisonsFollowWordOrder) {
     EXPECT_LT(lstrcmpiA("apple", "BANANA"), 0);
     EXPECT_GT(lstrcmpiA("Cherry", "banana"), 0);
     EXPECT_LT(lstrcmpiA("ab", "abc"), 0);
-    EXPECT_EQ(lstrcmpiA(nullptr, ""), 0);
+    // A missing string sorts before the empty one.
+    EXPECT_LT(lstrcmpiA(nullptr, ""), 0);
+    EXPECT_GT(lstrcmpA("", nullptr), 0);
+    EXPECT_EQ(lstrcmpiA(nullptr, nullptr), 0);
     EXPECT_NE(lstrcmpA("abc", "ABC"), 0);
     EXPECT_LT(lstrcmpA("abc", "ABC"), 0);      // lower case first when only case differs
     EXPECT_LT(lstrcmpA("apple", "Banana"), 0); // but letters decide before case
     EXPECT_LT(lstrcmpA("a_b", "a1b"), 0);      // punctuation before digits before letters
     EXPECT_LT(lstrcmpA("a1b", "aab"), 0);
     EXPECT_EQ(lstrcmpA("same", "same"), 0);
-    EXPECT_NE(lstrcmpiA("caf\xE9", "CAF\xC9"), 0);
+    // The code page's accented letters have their case as ASCII letters do.
+    EXPECT_EQ(lstrcmpiA("caf\xE9", "CAF\xC9"), 0);
+    EXPECT_LT(lstrcmpA("caf\xE9", "CAF\xC9"), 0);
+    EXPECT_NE(lstrcmpiA("\xD7", "\xF7"), 0); // multiplication and division signs
 }
 
 TEST_F(JapaneseStringTest, ComparisonsTakeDoubleByteCharactersWhole) {

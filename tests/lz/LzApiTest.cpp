@@ -60,7 +60,7 @@ TEST_F(LzApi, ExpandsWhatTheIndependentCompressorMade) {
         CompressibleData(300000, 7),
         RandomData(100000),
     };
-    ASSERT_TRUE(CreateDirectoryA("C:\\OUT", nullptr));
+    ASSERT_TRUE(CreateDirectoryA(Windows("OUT").c_str(), nullptr));
     for (size_t i = 0; i < samples.size(); ++i) {
         std::string name = "IN/F" + std::to_string(i) + ".DAT";
         PutFile(name, samples[i]);
@@ -87,7 +87,7 @@ TEST_F(LzApi, CopiesPlainFilesUnchanged) {
                     14),
         RandomData(5 << 20, 3),
     };
-    ASSERT_TRUE(CreateDirectoryA("C:\\OUT", nullptr));
+    ASSERT_TRUE(CreateDirectoryA(Windows("OUT").c_str(), nullptr));
     for (size_t i = 0; i < samples.size(); ++i) {
         std::string source = PutFile("IN/P" + std::to_string(i), samples[i]);
         EXPECT_EQ(static_cast<LONG>(samples[i].size()),
@@ -109,14 +109,19 @@ TEST_F(LzApi, CreatingCutsAnExistingFile) {
 TEST_F(LzApi, OpeningFailuresAreNegative) {
     OFSTRUCT info;
     SetLastError(0);
-    EXPECT_EQ(LZERROR_BADINHANDLE, LZOpenFileA(const_cast<LPSTR>("C:\\NONE.DL_"), &info, OF_READ));
+    EXPECT_EQ(LZERROR_BADINHANDLE,
+              LZOpenFileA(const_cast<LPSTR>(Windows("NONE.DL_").c_str()), &info, OF_READ));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, info.nErrCode);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>("C:\\NODIR\\NONE.DL_"), &info, OF_READ), 0);
-    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>("C:\\NODIR\\NEW.DLL"), &info, OF_CREATE | OF_WRITE), 0);
-    ASSERT_TRUE(CreateDirectoryA("C:\\ADIR", nullptr));
-    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>("C:\\ADIR"), &info, OF_READ), 0);
-    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>("C:\\ADIR"), &info, OF_CREATE | OF_WRITE), 0);
+    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>(Windows("NODIR\\NONE.DL_").c_str()), &info, OF_READ),
+              0);
+    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>(Windows("NODIR\\NEW.DLL").c_str()), &info,
+                          OF_CREATE | OF_WRITE),
+              0);
+    ASSERT_TRUE(CreateDirectoryA(Windows("ADIR").c_str(), nullptr));
+    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>(Windows("ADIR").c_str()), &info, OF_READ), 0);
+    EXPECT_LT(LZOpenFileA(const_cast<LPSTR>(Windows("ADIR").c_str()), &info, OF_CREATE | OF_WRITE),
+              0);
     EXPECT_LT(LZOpenFileA(nullptr, &info, OF_READ), 0);
 
     std::string locked = PutFile("RO.DLL", "keep me");
@@ -140,7 +145,8 @@ TEST_F(LzApi, UnknownCompressionMethodIsRefusedAtOpening) {
 TEST_F(LzApi, DamagedCompressedDataFailsTheCopy) {
     const std::string original = CompressibleData(200000, 5);
     const std::string compressed = MakeCompressed("A.DLL", original, "GOOD.DL_");
-    ASSERT_EQ(static_cast<LONG>(original.size()), CopyThrough("C:\\GOOD.DL_", "C:\\GOOD.OUT"));
+    ASSERT_EQ(static_cast<LONG>(original.size()),
+              CopyThrough(Windows("GOOD.DL_"), Windows("GOOD.OUT")));
 
     std::vector<std::string> damaged;
     damaged.push_back(compressed.substr(0, compressed.size() / 2)); // cut in the middle
@@ -156,7 +162,7 @@ TEST_F(LzApi, DamagedCompressedDataFailsTheCopy) {
 
     for (size_t i = 0; i < damaged.size(); ++i) {
         std::string path = PutFile("BAD" + std::to_string(i) + ".DL_", damaged[i]);
-        EXPECT_EQ(LZERROR_READ, CopyThrough(path, "C:\\BAD.OUT")) << i;
+        EXPECT_EQ(LZERROR_READ, CopyThrough(path, Windows("BAD.OUT"))) << i;
     }
 }
 
@@ -167,7 +173,7 @@ TEST_F(LzApi, DataBeyondThePromisedLengthIsDamage) {
     std::string compressed = MakeCompressed("A.DLL", original, "A.DL_");
     compressed[10] = static_cast<char>(compressed[10] - 1); // the data holds one byte more
     PutFile("SHORT.DL_", compressed);
-    EXPECT_EQ(LZERROR_READ, CopyThrough("C:\\SHORT.DL_", "C:\\OUT"));
+    EXPECT_EQ(LZERROR_READ, CopyThrough(Windows("SHORT.DL_"), Windows("OUT")));
 }
 
 TEST_F(LzApi, HandMadeFilesOfTheFormat) {
@@ -190,14 +196,16 @@ TEST_F(LzApi, HandMadeFilesOfTheFormat) {
     for (const std::string& data :
          {std::string(), std::string("x"), std::string("abc"), std::string("0123456789ABCDE")}) {
         PutFile("TINY.DA_", literalFile(data));
-        EXPECT_EQ(static_cast<LONG>(data.size()), CopyThrough("C:\\TINY.DA_", "C:\\TINY.OUT"));
+        EXPECT_EQ(static_cast<LONG>(data.size()),
+                  CopyThrough(Windows("TINY.DA_"), Windows("TINY.OUT")));
         EXPECT_EQ(data, Read("TINY.OUT"));
-        EXPECT_EQ("C:\\TINY.DAX", ExpandedName("C:\\TINY.DA_"));
+        EXPECT_EQ(Windows("TINY.DAX"), ExpandedName(Windows("TINY.DA_")));
     }
     // Larger than the buffers of the copy (a megabyte each way), so that both refill.
     const std::string large = RandomData(2500000, 12);
     PutFile("LARGE.DA_", literalFile(large));
-    EXPECT_EQ(static_cast<LONG>(large.size()), CopyThrough("C:\\LARGE.DA_", "C:\\LARGE.OUT"));
+    EXPECT_EQ(static_cast<LONG>(large.size()),
+              CopyThrough(Windows("LARGE.DA_"), Windows("LARGE.OUT")));
     EXPECT_TRUE(Read("LARGE.OUT") == large);
 
     // A literal and a match: flag 0x01, the literal "a", then position 0xFF0 and length 3 + 15:
@@ -211,7 +219,7 @@ TEST_F(LzApi, HandMadeFilesOfTheFormat) {
                         "\xF0\xFF",
                         4);
     PutFile("MATCH.DA_", file);
-    EXPECT_EQ(19, CopyThrough("C:\\MATCH.DA_", "C:\\MATCH.OUT"));
+    EXPECT_EQ(19, CopyThrough(Windows("MATCH.DA_"), Windows("MATCH.OUT")));
     EXPECT_EQ("a" + std::string(18, 'a'), Read("MATCH.OUT"));
 }
 
@@ -232,8 +240,8 @@ TEST_F(LzApi, CopiesBearTheSourcesModificationTime) {
     setTime("PLAIN.TXT");
     MakeCompressed("A.DLL", CompressibleData(20000), "A.DL_");
     setTime("A.DL_");
-    ASSERT_EQ(20000, CopyThrough("C:\\PLAIN.TXT", "C:\\PLAIN.OUT"));
-    ASSERT_EQ(20000, CopyThrough("C:\\A.DL_", "C:\\A.OUT"));
+    ASSERT_EQ(20000, CopyThrough(Windows("PLAIN.TXT"), Windows("PLAIN.OUT")));
+    ASSERT_EQ(20000, CopyThrough(Windows("A.DL_"), Windows("A.OUT")));
     EXPECT_EQ(released, timeOf("PLAIN.OUT"));
     EXPECT_EQ(released, timeOf("A.OUT"));
 }
@@ -242,7 +250,7 @@ TEST_F(LzApi, HandlesAreCheckedForTheirUse) {
     std::string source = PutFile("A.TXT", "abc");
     OFSTRUCT info;
     INT in = LZOpenFileA(const_cast<LPSTR>(source.c_str()), &info, OF_READ);
-    INT out = LZOpenFileA(const_cast<LPSTR>("C:\\B.TXT"), &info, OF_CREATE | OF_WRITE);
+    INT out = LZOpenFileA(const_cast<LPSTR>(Windows("B.TXT").c_str()), &info, OF_CREATE | OF_WRITE);
     ASSERT_GE(in, 0);
     ASSERT_GE(out, 0);
     EXPECT_NE(in, out);
@@ -269,7 +277,8 @@ TEST_F(LzApi, ADestinationMayBeAFileHandleOpenForWriting) {
     ASSERT_GE(in, 0);
     HANDLE reading = CreateFileA(compressed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
-    HANDLE writing = CreateFileA("C:\\D.OUT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE writing =
+        CreateFileA(Windows("D.OUT").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(reading, INVALID_HANDLE_VALUE);
     ASSERT_NE(writing, INVALID_HANDLE_VALUE);
     auto asFile = [](HANDLE handle) { return static_cast<INT>(reinterpret_cast<INT_PTR>(handle)); };
@@ -308,58 +317,59 @@ TEST_F(LzApi, AFullDiskFailsTheCopyAsAWriteError) {
     PutFile("PLAIN.BIN", plain);
     MakeCompressed("BIG.DLL", original, "BIG.DL_");
     FileSizeLimit limit(200 * 1024);
-    EXPECT_EQ(LZERROR_WRITE, CopyThrough("C:\\PLAIN.BIN", "C:\\PLAIN.OUT"));
-    EXPECT_EQ(LZERROR_WRITE, CopyThrough("C:\\BIG.DL_", "C:\\BIG.OUT"));
+    EXPECT_EQ(LZERROR_WRITE, CopyThrough(Windows("PLAIN.BIN"), Windows("PLAIN.OUT")));
+    EXPECT_EQ(LZERROR_WRITE, CopyThrough(Windows("BIG.DL_"), Windows("BIG.OUT")));
 }
 
 TEST_F(LzApi, ExpandedNameRestoresTheLastCharacter) {
     const std::string original = CompressibleData(5000);
     std::string compressed = MakeCompressed("SUB/FILE.DLL", original, "SUB/FILE.DLL_");
     // mscompress keeps the whole name and stores no character: the '_' is only dropped.
-    EXPECT_EQ("C:\\SUB\\FILE.DLL", ExpandedName("C:\\SUB\\FILE.DLL_"));
+    EXPECT_EQ(Windows("SUB\\FILE.DLL"), ExpandedName(Windows("SUB\\FILE.DLL_")));
 
     // The usual form: the last character replaced by '_' and kept in the header.
     compressed[9] = 'L';
     PutFile("SUB/FILE.DL_", compressed);
-    EXPECT_EQ("C:\\SUB\\FILE.DLL", ExpandedName("C:\\SUB\\FILE.DL_"));
+    EXPECT_EQ(Windows("SUB\\FILE.DLL"), ExpandedName(Windows("SUB\\FILE.DL_")));
     // The name's case decides the restored letter's.
-    EXPECT_EQ("c:\\sub\\file.dll", ExpandedName("c:\\sub\\file.dl_"));
+    EXPECT_EQ(Windows("sub\\file.dll"), ExpandedName(Windows("sub\\file.dl_")));
     compressed[9] = 'e';
     PutFile("SUB/SETUP.EX_", compressed);
-    EXPECT_EQ("C:\\SUB\\SETUP.EXE", ExpandedName("C:\\SUB\\SETUP.EX_"));
+    EXPECT_EQ(Windows("SUB\\SETUP.EXE"), ExpandedName(Windows("SUB\\SETUP.EX_")));
     // A compressed file whose name does not end in '_' keeps its name.
     PutFile("SUB/PACKED.BIN", compressed);
-    EXPECT_EQ("C:\\SUB\\PACKED.BIN", ExpandedName("C:\\SUB\\PACKED.BIN"));
+    EXPECT_EQ(Windows("SUB\\PACKED.BIN"), ExpandedName(Windows("SUB\\PACKED.BIN")));
     // Relative names are read from the current directory.
-    ASSERT_TRUE(SetCurrentDirectoryA("C:\\SUB"));
+    ASSERT_TRUE(SetCurrentDirectoryA(Windows("SUB").c_str()));
     EXPECT_EQ("FILE.DLL", ExpandedName("FILE.DL_"));
 
     // The buffer may be the source itself.
-    char inPlace[] = "C:\\SUB\\FILE.DL_";
-    EXPECT_EQ(1, GetExpandedNameA(inPlace, inPlace));
-    EXPECT_STREQ("C:\\SUB\\FILE.DLL", inPlace);
+    std::string inPlace = Windows("SUB\\FILE.DL_");
+    EXPECT_EQ(1, GetExpandedNameA(inPlace.data(), inPlace.data()));
+    EXPECT_EQ(Windows("SUB\\FILE.DLL"), inPlace.c_str());
 }
 
 TEST_F(LzApi, ExpandedNameOfAMissingFileIsTheSourceName) {
-    char source[] = "C:\\NONE\\FILE.DL_";
+    std::string source = Windows("NONE\\FILE.DL_");
     char buffer[64] = "garbage";
-    EXPECT_EQ(LZERROR_BADINHANDLE, GetExpandedNameA(source, buffer));
-    EXPECT_STREQ(source, buffer);
+    EXPECT_EQ(LZERROR_BADINHANDLE, GetExpandedNameA(source.data(), buffer));
+    EXPECT_EQ(source, buffer);
 }
 
-TEST_F(LzApi, ExpandedNameNeverTakesATrailByteForTheUnderscore) {
+TEST_F(LzApi, ExpandedNameNeverTakesATrailByteForTheUnderscoreInCodePage932) {
     StartMachine("JPN");
     std::string compressed = MakeCompressed("A.DLL", CompressibleData(3000), "A.DL_");
     compressed[9] = 'L';
+    PutFile("A.DL_", compressed);
     // "ダ" is 0x83 0x5F in code page 932: its second byte is the code of '_'.
-    ASSERT_TRUE(WriteHostFile(HostC("\xE3\x83\x80"), compressed));
-    char name[] = "C:\\\x83\x5F";
-    char buffer[16] = {};
-    EXPECT_EQ(1, GetExpandedNameA(name, buffer));
-    EXPECT_STREQ("C:\\\x83\x5F", buffer);
+    std::string name = Windows("\x83\x5F");
+    ASSERT_TRUE(CopyFileA(Windows("A.DL_").c_str(), name.c_str(), FALSE));
+    char buffer[64] = {};
+    EXPECT_EQ(1, GetExpandedNameA(name.data(), buffer));
+    EXPECT_EQ(name, buffer);
     // A real '_' after a double-byte character is restored.
-    ASSERT_TRUE(WriteHostFile(HostC("\xE3\x83\x80.DL_"), compressed));
-    char second[] = "C:\\\x83\x5F.DL_";
-    EXPECT_EQ(1, GetExpandedNameA(second, buffer));
-    EXPECT_STREQ("C:\\\x83\x5F.DLL", buffer);
+    std::string second = Windows("\x83\x5F.DL_");
+    ASSERT_TRUE(CopyFileA(Windows("A.DL_").c_str(), second.c_str(), FALSE));
+    EXPECT_EQ(1, GetExpandedNameA(second.data(), buffer));
+    EXPECT_EQ(Windows("\x83\x5F.DLL"), buffer);
 }

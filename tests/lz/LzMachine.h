@@ -10,17 +10,12 @@
 
 class LzMachineTest : public PrefixMachineTest {
   protected:
-    static bool HaveMscompress() {
-        return std::system("command -v mscompress >/dev/null 2>&1") == 0;
-    }
-
     std::string Read(const std::string& relative) const { return ReadHostFile(HostC(relative)); }
 
     // Compresses C:\<relative> with mscompress, which writes <relative>_ beside it, and returns
     // the compressed bytes.
     std::string Compress(const std::string& relative) {
-        std::string command = "mscompress '" + HostC(relative) + "' >/dev/null 2>&1";
-        EXPECT_EQ(0, std::system(command.c_str()));
+        EXPECT_TRUE(Mscompress(HostC(relative)));
         return Read(relative + "_");
     }
 

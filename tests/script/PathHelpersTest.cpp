@@ -1,4 +1,5 @@
 #include "MachineFixture.h"
+#include "TestSystem.h"
 
 #include "engine/PathHelpers.h"
 
@@ -113,9 +114,10 @@ TEST_F(PathHelpersOnMachine, IsValidDirectoryPathLooksTheNameUp) {
     EXPECT_TRUE(IsValidDirectoryPath("D:\\sub\\"));
 }
 
-TEST_F(PathHelpersOnMachine, IsValidDirectoryPathKeepsADoubleByteNameWhole) {
+TEST_F(PathHelpersOnMachine, IsValidDirectoryPathKeepsADoubleByteNameWholeInCodePage932) {
     StartMachine(host::OsKind::Nt4, host::PcKind::PcAt, "JPN");
-    ASSERT_TRUE(CreateDirectoryA(kDirEndingInTrailBackslash, nullptr));
-    EXPECT_TRUE(IsValidDirectoryPath(kDirEndingInTrailBackslash));
-    EXPECT_TRUE(IsValidDirectoryPath(CString(kDirEndingInTrailBackslash) + "\\"));
+    std::string directory = TestDriveC() + "DATA\x95\x5C";
+    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+    EXPECT_TRUE(IsValidDirectoryPath(directory.c_str()));
+    EXPECT_TRUE(IsValidDirectoryPath(CString(directory.c_str()) + "\\"));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "TempDir.h"
+#include "TestSystem.h"
 
 #include <host/Machine.h>
 
@@ -37,9 +38,9 @@ class PrefixMachineTest : public ::testing::Test {
     std::string HostC(const std::string& relative) const {
         return m_temp / ("prefix/drive_c/" + relative);
     }
-    // The Windows path of C:\<relative>.
+    // The Windows path of C:\<relative> (on a real system, of the drive that stands for it).
     static std::string Windows(const std::string& relative) {
-        std::string path = "C:\\" + relative;
+        std::string path = TestDriveC() + relative;
         for (char& c : path)
             if (c == '/')
                 c = '\\';

@@ -1,6 +1,7 @@
 #include "TestMedia.h"
 
 #include "TempDir.h"
+#include "TestSystem.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,7 +11,9 @@
 
 namespace {
 
-std::string shellQuoted(const std::string& text) {
+// A host path quoted for the shell, as the host's tools take it.
+std::string shellQuoted(const std::string& hostPath) {
+    std::string text = HostToolPath(hostPath);
     std::string result = "'";
     for (char c : text) {
         if (c == '\'')
@@ -22,7 +25,8 @@ std::string shellQuoted(const std::string& text) {
 }
 
 bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    std::string output;
+    return RunHostCommand(command, output);
 }
 
 } // namespace
@@ -33,15 +37,19 @@ bool MakeCompressedFile(const std::string& source, const std::string& destinatio
 }
 
 bool MakeResourceDll(const std::string& destination, const std::string& rcText) {
-    TempDir work;
-    if (!WriteHostFile(work / "r.rc", "#pragma code_page(65001)\n" + rcText))
+    // The script and the object lie beside the DLL while it is made.
+    std::string script = destination + ".rc";
+    std::string object = destination + ".o";
+    if (!WriteHostFile(script, "#pragma code_page(65001)\n" + rcText))
         return false;
+    bool made = run("i686-w64-mingw32-windres --preprocessor=cpp --preprocessor-arg=-P -i " +
+                    shellQuoted(script) + " -O coff -o " + shellQuoted(object)) &&
+                run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " +
+                    shellQuoted(destination) + " " + shellQuoted(object));
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(destination).parent_path(), ignored);
-    return run("i686-w64-mingw32-windres --preprocessor=cpp --preprocessor-arg=-P -i " +
-               shellQuoted(work / "r.rc") + " -O coff -o " + shellQuoted(work / "r.o")) &&
-           run("i686-w64-mingw32-ld --dll -e 0 --subsystem windows -o " + shellQuoted(destination) +
-               " " + shellQuoted(work / "r.o"));
+    std::filesystem::remove(script, ignored);
+    std::filesystem::remove(object, ignored);
+    return made;
 }
 
 bool MakeVersionDll(const std::string& destination, int major, int minor, int build, int revision) {

@@ -21,16 +21,22 @@ TEST_F(TextHelpersTest, CharNextAndCharPrevStepOverDoubleByteCharacters) {
     EXPECT_EQ(CharPrevA(text, text), text);
 }
 
-TEST_F(TextHelpersTest, CharUpperLeavesDoubleByteCharactersAlone) {
-    // The trail byte 0x61 ("a") of this character must not become "A".
-    char text[] = "ab\x82\x61"
+TEST_F(TextHelpersTest, CharUpperTakesDoubleByteCharactersWhole) {
+    // The trail byte 0x61 ("a") of this katakana must not become "A".
+    char text[] = "ab\x83\x61"
                   "c";
     CharUpperA(text);
-    EXPECT_STREQ(text, "AB\x82\x61"
+    EXPECT_STREQ(text, "AB\x83\x61"
                        "C");
     CharLowerA(text);
-    EXPECT_STREQ(text, "ab\x82\x61"
+    EXPECT_STREQ(text, "ab\x83\x61"
                        "c");
+    // The full-width letters have their case: Ｂ and ｂ, Greek Σ and σ, Cyrillic Я and я.
+    char wide[] = "\x82\x61\x83\xB0\x84\x60";
+    CharLowerA(wide);
+    EXPECT_STREQ(wide, "\x82\x82\x83\xD0\x84\x91");
+    CharUpperA(wide);
+    EXPECT_STREQ(wide, "\x82\x61\x83\xB0\x84\x60");
     EXPECT_EQ(reinterpret_cast<uintptr_t>(CharUpperA(reinterpret_cast<LPSTR>(uintptr_t{'q'}))),
               uintptr_t{'Q'});
 }
@@ -43,6 +49,16 @@ TEST_F(TextHelpersTest, WindowTextNeverEndsInHalfACharacter) {
     EXPECT_EQ(GetWindowTextA(window, small, sizeof small), 2);
     EXPECT_STREQ(small, "\x82\xA0");
     DestroyWindow(window);
+}
+
+class WesternTextHelpersTest : public WindowsTest {};
+
+TEST_F(WesternTextHelpersTest, CharUpperKnowsTheAccentedLettersOfCodePage1252) {
+    char text[] = "caf\xE9 \xFF \xD7\xF7";
+    CharUpperA(text);
+    EXPECT_STREQ(text, "CAF\xC9 \x9F \xD7\xF7"); // the signs × and ÷ are no letters
+    CharLowerA(text);
+    EXPECT_STREQ(text, "caf\xE9 \xFF \xD7\xF7");
 }
 
 } // namespace

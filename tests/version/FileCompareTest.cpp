@@ -93,7 +93,8 @@ TEST_F(CompareVersionsTest, DestinationWithoutVersionGivesTwo) {
     for (const std::string& destination : destinations) {
         EXPECT_EQ(2, CompareVersions(versioned.c_str(), destination.c_str())) << destination;
         EXPECT_EQ(2, CompareVersions(text.c_str(), destination.c_str())) << destination;
-        EXPECT_EQ(2, CompareVersions("C:\\NOSUCH.DLL", destination.c_str())) << destination;
+        EXPECT_EQ(2, CompareVersions(Windows("NOSUCH.DLL").c_str(), destination.c_str()))
+            << destination;
     }
 }
 
@@ -103,19 +104,18 @@ TEST_F(CompareVersionsTest, SourceWithoutVersionGivesOne) {
     std::string ne = PutFile("SRCNE.DLL", VersionNe(0, 0, 0, 0, false));
     EXPECT_EQ(1, CompareVersions(text.c_str(), destination.c_str()));
     EXPECT_EQ(1, CompareVersions(ne.c_str(), destination.c_str()));
-    EXPECT_EQ(1, CompareVersions("C:\\NOSUCH.DLL", destination.c_str()));
+    EXPECT_EQ(1, CompareVersions(Windows("NOSUCH.DLL").c_str(), destination.c_str()));
 }
 
 TEST_F(CompareVersionsTest, CompressedSourceGivesOne) {
-    if (std::system("command -v mscompress >/dev/null 2>&1") != 0)
+    if (!HaveMscompress())
         GTEST_SKIP() << "mscompress is not installed";
     std::string destination = Dll("DST.DLL", 1, 0, 0, 0);
     Dll("SRC/NEW.DLL", 2, 0, 0, 0);
-    std::string command = "mscompress '" + HostC("SRC/NEW.DLL") + "' >/dev/null 2>&1";
-    ASSERT_EQ(0, std::system(command.c_str()));
+    ASSERT_TRUE(Mscompress(HostC("SRC/NEW.DLL")));
     ASSERT_TRUE(HostFileExists(HostC("SRC/NEW.DLL_")));
-    EXPECT_EQ(1, CompareVersions("C:\\SRC\\NEW.DLL_", destination.c_str()));
-    EXPECT_EQ(4, CompareVersions("C:\\SRC\\NEW.DLL", destination.c_str()));
+    EXPECT_EQ(1, CompareVersions(Windows("SRC\\NEW.DLL_").c_str(), destination.c_str()));
+    EXPECT_EQ(4, CompareVersions(Windows("SRC\\NEW.DLL").c_str(), destination.c_str()));
 }
 
 TEST_F(CompareVersionsTest, BlocksWithoutFixedInformationAreUnreadable) {
@@ -132,10 +132,10 @@ TEST_F(CompareVersionsTest, BlocksWithoutFixedInformationAreUnreadable) {
 TEST_F(CompareVersionsTest, UnreadableDestinationGivesZero) {
     std::string source = Dll("SRC.DLL", 2, 0, 0, 0);
     std::string destination = Dll("DST.DLL", 1, 0, 0, 0);
-    EXPECT_EQ(0, CompareVersions(source.c_str(), "C:\\MISSING.DLL"));
-    EXPECT_EQ(0, CompareVersions(source.c_str(), "C:\\NODIR\\MISSING.DLL"));
-    ASSERT_TRUE(CreateDirectoryA("C:\\ADIR", nullptr));
-    EXPECT_EQ(0, CompareVersions(source.c_str(), "C:\\ADIR"));
+    EXPECT_EQ(0, CompareVersions(source.c_str(), Windows("MISSING.DLL").c_str()));
+    EXPECT_EQ(0, CompareVersions(source.c_str(), Windows("NODIR\\MISSING.DLL").c_str()));
+    ASSERT_TRUE(CreateDirectoryA(Windows("ADIR").c_str(), nullptr));
+    EXPECT_EQ(0, CompareVersions(source.c_str(), Windows("ADIR").c_str()));
 
     // Held open by someone who shares nothing: it cannot be opened for reading.
     HANDLE lock = CreateFileA(destination.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -188,9 +188,9 @@ TEST_F(CompareDatesTest, EveryResult) {
 
 TEST_F(CompareDatesTest, UnreadableFilesGiveZero) {
     std::string file = Dated("A.TXT", "a", 1000000000);
-    EXPECT_EQ(0, CompareDates("C:\\MISSING.TXT", file.c_str()));
-    EXPECT_EQ(0, CompareDates(file.c_str(), "C:\\MISSING.TXT"));
-    EXPECT_EQ(0, CompareDates(file.c_str(), "C:\\NODIR\\MISSING.TXT"));
+    EXPECT_EQ(0, CompareDates(Windows("MISSING.TXT").c_str(), file.c_str()));
+    EXPECT_EQ(0, CompareDates(file.c_str(), Windows("MISSING.TXT").c_str()));
+    EXPECT_EQ(0, CompareDates(file.c_str(), Windows("NODIR\\MISSING.TXT").c_str()));
 }
 
 TEST_F(CompareDatesTest, ModificationTimeInSeconds) {
@@ -199,11 +199,11 @@ TEST_F(CompareDatesTest, ModificationTimeInSeconds) {
     ASSERT_TRUE(GetModificationTime(file.c_str(), seconds));
     EXPECT_EQ(1000000000, seconds);
     SetHostTime(HostC("A.TXT"), 1234567890);
-    ASSERT_TRUE(GetModificationTime("c:\\a.txt", seconds));
+    ASSERT_TRUE(GetModificationTime(Windows("a.txt").c_str(), seconds));
     EXPECT_EQ(1234567890, seconds);
 
     seconds = 42;
-    EXPECT_FALSE(GetModificationTime("C:\\MISSING.TXT", seconds));
+    EXPECT_FALSE(GetModificationTime(Windows("MISSING.TXT").c_str(), seconds));
     EXPECT_EQ(42, seconds);
 }
 
@@ -222,14 +222,17 @@ TEST_F(PathPartsTest, SplitAtTheLastBackslash) {
     EXPECT_EQ(CString("\\\\"), DirectoryPart("\\\\x"));
 }
 
-TEST_F(PathPartsTest, TrailBytesAreNotBackslashes) {
-    // 0x83 0x5C is one double-byte character in code page 932 (a katakana), whose second byte
-    // is the code of a backslash.
-    const char* path = "C:\\A\x83\x5C";
+// 0x83 0x5C is one double-byte character in code page 932 (a katakana), whose second byte is
+// the code of a backslash.
+const char kKatakanaPath[] = "C:\\A\x83\x5C";
+
+TEST_F(PathPartsTest, TrailBytesAreNotBackslashesInCodePage932) {
     StartMachine("JPN");
-    EXPECT_EQ(CString("A\x83\x5C"), FileNamePart(path));
-    EXPECT_EQ(CString("C:\\"), DirectoryPart(path));
-    StartMachine("ENU");
-    EXPECT_EQ(CString(""), FileNamePart(path));
-    EXPECT_EQ(CString(path), DirectoryPart(path));
+    EXPECT_EQ(CString("A\x83\x5C"), FileNamePart(kKatakanaPath));
+    EXPECT_EQ(CString("C:\\"), DirectoryPart(kKatakanaPath));
+}
+
+TEST_F(PathPartsTest, EveryBackslashByteIsOneInCodePage1252) {
+    EXPECT_EQ(CString(""), FileNamePart(kKatakanaPath));
+    EXPECT_EQ(CString(kKatakanaPath), DirectoryPart(kKatakanaPath));
 }

@@ -1,6 +1,7 @@
 #include "TestImages.h"
 
 #include "TempDir.h"
+#include "TestSystem.h"
 
 #include <atomic>
 #include <cstdio>
@@ -23,23 +24,11 @@ std::string Quote(const std::string& text) {
 }
 
 bool Run(const std::string& command, std::string& error) {
-    std::string withOutput = command + " 2>&1";
-    FILE* pipe = popen(withOutput.c_str(), "r");
-    if (!pipe) {
-        error = "cannot run " + command;
-        return false;
-    }
     std::string output;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    int status = pclose(pipe);
-    if (status != 0) {
-        error = command + " failed: " + output;
-        return false;
-    }
-    return true;
+    if (RunHostCommand(command, output))
+        return true;
+    error = command + " failed: " + output;
+    return false;
 }
 
 std::string Word(uint16_t value) {
@@ -148,9 +137,9 @@ void PutDword(std::string& bytes, size_t offset, uint32_t value) {
 
 bool HaveDllTools(bool pe32plus) {
     std::string prefix = pe32plus ? "x86_64-w64-mingw32-" : "i686-w64-mingw32-";
-    std::string command = "command -v " + prefix + "windres >/dev/null 2>&1 && command -v " +
-                          prefix + "ld >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    std::string command = "command -v " + prefix + "windres && command -v " + prefix + "ld";
+    std::string output;
+    return RunHostCommand(command, output);
 }
 
 std::string BuildResourceDll(const std::string& workDir, const std::string& rcText, bool pe32plus,
@@ -161,11 +150,13 @@ std::string BuildResourceDll(const std::string& workDir, const std::string& rcTe
         error = "cannot write " + base + ".rc";
         return std::string();
     }
-    if (!Run(prefix + "windres --preprocessor=cpp --preprocessor-arg=-P -I " + Quote(workDir) +
-                 " -i " + Quote(base + ".rc") + " -o " + Quote(base + ".o"),
+    std::string tool = HostToolPath(base);
+    if (!Run(prefix + "windres --preprocessor=cpp --preprocessor-arg=-P -I " +
+                 Quote(HostToolPath(workDir)) + " -i " + Quote(tool + ".rc") + " -o " +
+                 Quote(tool + ".o"),
              error))
         return std::string();
-    if (!Run(prefix + "ld -shared -e 0 -o " + Quote(base + ".dll") + " " + Quote(base + ".o"),
+    if (!Run(prefix + "ld -shared -e 0 -o " + Quote(tool + ".dll") + " " + Quote(tool + ".o"),
              error))
         return std::string();
     std::string image = ReadHostFile(base + ".dll");

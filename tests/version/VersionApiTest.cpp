@@ -114,7 +114,7 @@ TEST_F(VersionApi, FilesWithoutVersionInformation) {
         {PutFile("STRINGS.DLL", DllFromScript("STRINGTABLE\nBEGIN\n 1 \"x\"\nEND\n")),
          ERROR_RESOURCE_TYPE_NOT_FOUND},
         {PutFile("OLDNOVER.DLL", VersionNe(0, 0, 0, 0, false)), ERROR_RESOURCE_TYPE_NOT_FOUND},
-        {"C:\\MISSING.DLL", ERROR_FILE_NOT_FOUND},
+        {Windows("MISSING.DLL"), ERROR_FILE_NOT_FOUND},
     };
     for (const Case& c : cases) {
         SetLastError(0);
@@ -140,7 +140,7 @@ TEST_F(VersionApi, BlockWithoutFixedInformation) {
     EXPECT_EQ("Example Tools", QueryString(block, "\\StringFileInfo\\040904B0\\CompanyName"));
 }
 
-TEST_F(VersionApi, TextsAreInTheAnsiCodePage) {
+TEST_F(VersionApi, TextsAreInTheAnsiCodePage932) {
     StartMachine("JPN");
     std::string script = "#pragma code_page(65001)\n1 VERSIONINFO\nFILEVERSION 1,2,3,4\n"
                          "BEGIN\n BLOCK \"StringFileInfo\"\n BEGIN\n  BLOCK \"041104B0\"\n"
@@ -183,7 +183,7 @@ TEST_F(VersionApi, ShortBuffersNeverLetQueriesReadPastThem) {
 
 TEST_F(VersionApi, FindsTheFileWithoutRegardToCase) {
     std::string path = PutFile("MIXED/Case.Dll", VersionDll(1, 2, 3, 4));
-    EXPECT_GT(GetFileVersionInfoSizeA("c:\\mixed\\CASE.DLL", nullptr), 0u);
+    EXPECT_GT(GetFileVersionInfoSizeA(Windows("mixed\\CASE.DLL").c_str(), nullptr), 0u);
     (void)path;
 }
 
