@@ -50,9 +50,13 @@ bool IsStringType(DWORD type) {
 }
 
 // String data crosses in the ANSI code page, byte for byte what the caller gave or receives.
+// Text whose size leaves out the zero right after it gets that zero: the system reads the byte
+// past the size, since leaving the zero out of the count is a common mistake of its callers.
 std::vector<BYTE> DataToStore(DWORD type, const BYTE* data, DWORD size) {
     if (!IsStringType(type))
         return std::vector<BYTE>(data, data + size);
+    if (size > 0 && data[size - 1] != 0 && data[size] == 0)
+        ++size;
     RegName wide = Widen(reinterpret_cast<const char*>(data), static_cast<int>(size));
     std::vector<BYTE> stored;
     stored.reserve(wide.size() * 2);

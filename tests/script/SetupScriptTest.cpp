@@ -465,26 +465,6 @@ TEST_F(SetupScriptTest, ABinaryScriptIsRefusedWithoutHarm) {
     EXPECT_FALSE(script->m_bLoaded);
 }
 
-class SetupScriptHelpers : public MachineTest {};
-
-TEST_F(SetupScriptHelpers, FileExistsCreatesNothing) {
-    StartMachine();
-    WriteMediaFile("THERE.TXT", "x");
-    EXPECT_TRUE(FileExists("D:\\THERE.TXT"));
-    EXPECT_TRUE(FileExists("d:\\there.txt"));
-    EXPECT_FALSE(FileExists("D:\\MISSING.TXT"));
-    EXPECT_FALSE(HostFileExists(MediaDir() + "/MISSING.TXT"));
-    EXPECT_FALSE(FileExists("C:\\MISSING.TXT"));
-    EXPECT_FALSE(FileExists("C:\\MISSING.TXT")); // the first call created nothing either
-}
-
-TEST_F(SetupScriptHelpers, FindFirstDriveOfType) {
-    StartMachine();
-    EXPECT_STREQ("C:\\", FindFirstDriveOfType(DRIVE_FIXED));
-    EXPECT_STREQ("D:\\", FindFirstDriveOfType(DRIVE_CDROM));
-    EXPECT_STREQ("", FindFirstDriveOfType(DRIVE_RAMDISK));
-}
-
 // The messages of a refused script: which ones, in which order, with which text.
 class SetupScriptMessages : public MachineTest {
   protected:

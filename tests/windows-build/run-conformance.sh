@@ -33,6 +33,10 @@ LC_ALL=C.UTF-8 "$wine" wineboot -i >/dev/null 2>&1
 mkdir -p "$work/root/media" "$work/root/prefix/drive_c"
 ln -sfn "$work/root/media" "$WINEPREFIX/dosdevices/d:"
 ln -sfn "$work/root/prefix/drive_c" "$WINEPREFIX/dosdevices/t:"
+# The emulated machine's medium is a CD-ROM. Wine reads the drives' types when it starts, so
+# its server is left to end first.
+"$wine" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+/usr/lib/wine/wineserver -w
 export VELTRIX_TEST_ROOT="Z:${work//\//\\}\\root"
 
 known=$(grep -v '^#' "$here/wine-differences.txt" | awk 'NF { print $1 }')
