@@ -15,22 +15,12 @@
 #include <vector>
 
 // Answers the message boxes shown while it lives, as a person who presses the default button,
-// and records them: runs the headless front end with a silent automation and a transcript.
+// and records them in a transcript. Natively it runs the headless front end with a silent
+// automation (MessageRecorder.cpp); the tests compiled for Windows answer the system's boxes
+// themselves (tests/windows-build/fixture/MessageRecorder.cpp).
 class MessageRecorder {
   public:
-    explicit MessageRecorder(const std::string& transcriptPath) : m_path(transcriptPath) {
-        std::string error;
-        bool started = host::StartTranscript(m_path, error) &&
-                       host::StartFrontend(host::FrontendKind::Headless, error);
-        EXPECT_TRUE(started) << error;
-        host::AutomationOptions options;
-        options.silent = true;
-        host::StartAutomation(options);
-        host::SetAutomation([] {
-            std::string reason;
-            return host::Act(reason) == host::AutomationResult::Acted;
-        });
-    }
+    explicit MessageRecorder(const std::string& transcriptPath);
     ~MessageRecorder() { Stop(); }
 
     // The "message:" lines of the transcript, without their kind: "CAPTION | TEXT -> BUTTON
@@ -53,15 +43,7 @@ class MessageRecorder {
     }
 
   private:
-    void Stop() {
-        if (m_stopped)
-            return;
-        m_stopped = true;
-        host::SetAutomation({});
-        host::StopAutomation();
-        host::StopFrontend();
-        host::StopTranscript();
-    }
+    void Stop();
 
     std::string m_path;
     bool m_stopped = false;
