@@ -35,6 +35,6 @@ command -v ccache >/dev/null &&
 cmake -S . -B build-wintest -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake \
   -DVELTRIX_MINGW_THREADS=posix -DVELTRIX_WINDOWS_TESTS=ON -DCMAKE_BUILD_TYPE=MinSizeRel \
   "${launcher[@]}" >/dev/null
-cmake --build build-wintest -j"$(nproc)" --target conformance_kernel conformance_profile conformance_lz conformance_version conformance_copy conformance_framework conformance_user conformance_script conformance_registry >/dev/null
+cmake --build build-wintest -j"$(nproc)" --target conformance_kernel conformance_profile conformance_lz conformance_version conformance_copy conformance_framework conformance_user conformance_script conformance_registry conformance_loader >/dev/null
 tests/windows-build/run-conformance.sh build-wintest
 echo "conformance tests under Wine: $((SECONDS - start)) s"

@@ -41,7 +41,7 @@ export VELTRIX_TEST_ROOT="Z:${work//\//\\}\\root"
 
 known=$(grep -v '^#' "$here/wine-differences.txt" | awk 'NF { print $1 }')
 # Tests of the emulated machine alone (native-only.txt), left out without a check.
-native=$(grep -v '^#' "$here/native-only.txt" | awk 'NF { print $1 }')
+native=$(awk '!/^#/ && NF { print $1 }' "$here/native-only.txt")
 # The locale a test runs in: code page 932 for the Japanese tests (by name, and the framework's
 # window tests, which run on a Japanese machine), 1252 for the others.
 locale_of() {
