@@ -61,6 +61,7 @@ for program in "$build"/tests/windows-build/conformance_*.exe; do
   # The script loader reads the script beside the program: its tests run from the medium, as
   # the installer does (the tests' temporary directory leaves the program there).
   if [ "$name" = conformance_loader.exe ]; then
+    mkdir -p "$work/root/media"
     cp "$program" "$work/root/media/"
     program="D:\\$name"
   fi
