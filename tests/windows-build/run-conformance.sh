@@ -48,7 +48,8 @@ locale_of() {
   case $1 in
     *CodePage1252*) echo C.UTF-8 ;;
     MbString932.* | Japanese* | *Japanese.* | *CodePage932* | DialogTest.* | SubclassTest.* | \
-      TextHelpersTest.* | SetupScriptMessages.* | SetupScriptTest.DateOrderFollowsTheSystemLocale)
+      TextHelpersTest.* | OpenFileDialogTest.* | SetupScriptMessages.* | \
+      SetupScriptTest.DateOrderFollowsTheSystemLocale)
       echo ja_JP.UTF-8 ;;
     *) echo C.UTF-8 ;;
   esac
