@@ -48,7 +48,8 @@ locale_of() {
   case $1 in
     *CodePage1252*) echo C.UTF-8 ;;
     MbString932.* | Japanese* | *Japanese.* | *CodePage932* | DialogTest.* | SubclassTest.* | \
-      TextHelpersTest.* | OpenFileDialogTest.* | SetupScriptMessages.* | \
+      TextHelpersTest.* | OpenFileDialogTest.* | CommonDialogTest.* | MessageBoxTest.* | \
+      SetupScriptMessages.* | \
       SetupScriptTest.DateOrderFollowsTheSystemLocale)
       echo ja_JP.UTF-8 ;;
     *) echo C.UTF-8 ;;
