@@ -2,6 +2,7 @@
 // machine to start, which front end, and what an unattended run answers.
 #pragma once
 
+#include <host/ExitStatus.h>
 #include <host/Frontend.h>
 #include <host/Machine.h>
 
@@ -40,19 +41,5 @@ enum class ParseOutcome { Run, Help, Version, Error };
 // default front end is tui then, headless otherwise).
 ParseOutcome ParseHostOptions(int argc, const char* const* argv, bool interactiveTerminal,
                               HostOptions& options, std::string& message);
-
-// Exit statuses of the program besides the application's own 0 to 4.
-enum HostExitStatus {
-    kExitAbandoned = 1,     // also: an unattended run that had no answer
-    kExitUsage = 64,        // a bad command line
-    kExitDataError = 65,    // an answers file that cannot be parsed
-    kExitNoInput = 66,      // the medium, a disk directory or the answers file is missing
-    kExitUnavailable = 69,  // the front end cannot run (tui without a terminal)
-    kExitInternal = 70,     // the program ended in a way that has no status of its own
-    kExitCannotCreate = 73, // the prefix or the transcript file cannot be made, used or written
-    kExitWineRunning = 73,  // Wine runs on the prefix: it cannot be used now, nothing was changed
-    kExitRegistryLost = 74, // the run's registry entries could not be saved
-    kExitInterrupted = 75,  // SIGINT, SIGTERM or SIGHUP ended the run; it can be run again
-};
 
 } // namespace host

@@ -112,27 +112,6 @@ int RestartStatus(int status) {
     }
 }
 
-const char* StatusMeaning(int status) {
-    switch (status) {
-    case 0:
-        return "finished";
-    case 1:
-        return "abandoned";
-    case 2:
-        return "refused";
-    case 3:
-        return "finished, Windows must restart";
-    case 4:
-        return "finished, the computer must restart";
-    case host::kExitRegistryLost:
-        return "the registry entries were not saved";
-    case host::kExitInterrupted:
-        return "interrupted";
-    default:
-        return "ended";
-    }
-}
-
 // The registry entries of a finished run reach the disk now, while the status can still say
 // that they did not; a run that ended before its entries were complete leaves the registry as
 // it was.
@@ -324,7 +303,7 @@ int main(int argc, char** argv) {
     host::StopFrontend();
     // The closing line says where the files and registry entries went.
     host::NoteLine("end",
-                   "status " + std::to_string(status) + " (" + StatusMeaning(status) +
+                   "status " + std::to_string(status) + " (" + host::StatusMeaning(status) +
                        "), prefix " + host::PrefixDir(),
                    true);
     // A transcript that was asked for and could not be written is a failure of the run, as the
@@ -339,7 +318,7 @@ int main(int argc, char** argv) {
                      options.recordFile.c_str());
     if (!transcriptWritten || !recorded) {
         std::fprintf(stderr, "veltrix-setup: the run itself ended with status %d (%s)\n", status,
-                     StatusMeaning(status));
+                     host::StatusMeaning(status));
         return host::kExitCannotCreate;
     }
     return status;

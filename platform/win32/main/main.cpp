@@ -5,6 +5,7 @@
 #include "TimerAutomation.h"
 
 #include <host/Automation.h>
+#include <host/ExitStatus.h>
 #include <host/Machine.h>
 #include <host/Transcript.h>
 
@@ -19,12 +20,11 @@ namespace {
 constexpr int kSourceEditId = 1000;
 constexpr int kDestinationEditId = 1001;
 
-// Exit statuses besides the application's own 0 to 4, those of the native program.
-constexpr int kExitUsage = 64;
-constexpr int kExitDataError = 65;
-constexpr int kExitNoInput = 66;
-constexpr int kExitInternal = 70;
-constexpr int kExitCannotCreate = 73;
+using host::kExitCannotCreate;
+using host::kExitDataError;
+using host::kExitInternal;
+using host::kExitNoInput;
+using host::kExitUsage;
 
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "SETUP: %s\n", message.c_str());
@@ -44,23 +44,6 @@ bool ReadFile(const std::string& path, std::string& text) {
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
     return !failed;
-}
-
-const char* StatusMeaning(int status) {
-    switch (status) {
-    case 0:
-        return "finished";
-    case 1:
-        return "abandoned";
-    case 2:
-        return "refused";
-    case 3:
-        return "finished, Windows must restart";
-    case 4:
-        return "finished, the computer must restart";
-    default:
-        return "ended";
-    }
 }
 
 } // namespace
@@ -113,8 +96,8 @@ int main(int argc, char** argv) {
         status = kExitInternal;
     host::StopTimerAutomation();
     host::StopAutomation();
-    host::NoteLine("end", "status " + std::to_string(status) + " (" + StatusMeaning(status) + ")",
-                   true);
+    host::NoteLine(
+        "end", "status " + std::to_string(status) + " (" + host::StatusMeaning(status) + ")", true);
     host::StopTranscript();
     return status;
 }
