@@ -1,5 +1,6 @@
 // Drive letters: one link per letter in the prefix's dosdevices directory, as Wine keeps them,
 // and the drive types recorded beside them in the prefix file "veltrix-drives".
+#include "HostWatch.h"
 #include "kernel/MachineState.h"
 
 #include <sys/stat.h>
@@ -126,14 +127,15 @@ bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat* r
     letter = NormalLetter(letter);
     if (!letter || TheMachine().prefix.empty())
         return false;
+    std::string links = DosDevicesDir();
     std::string link = LinkPathOf(letter);
     struct stat linkInfo;
-    if (lstat(link.c_str(), &linkInfo) != 0)
+    if (LstatWatchedEntry(links, link.substr(links.size() + 1), linkInfo) != 0)
         return false;
     std::string resolved = RootOfLink(letter, link, linkInfo);
     if (!rootInfo)
         root = resolved;
-    else if (!resolved.empty() && stat(resolved.c_str(), rootInfo) == 0 &&
+    else if (!resolved.empty() && StatWatchedDirectory(resolved, *rootInfo) == 0 &&
              S_ISDIR(rootInfo->st_mode))
         root = resolved;
     if (!TheMachine().started)

@@ -1,5 +1,6 @@
 #include "PathMap.h"
 
+#include "HostWatch.h"
 #include "kernel/MachineState.h"
 
 #include <mbstring.h>
@@ -303,7 +304,7 @@ bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& cu
     std::string root;
     unsigned type = 0;
     if (!ResolveDrive(path.drive, root, type, nullptr) || root != known.root ||
-        stat(known.host.c_str(), &currentInfo) != 0 || !S_ISDIR(currentInfo.st_mode) ||
+        StatWatchedDirectory(known.host, currentInfo) != 0 || !S_ISDIR(currentInfo.st_mode) ||
         currentInfo.st_dev != known.device || currentInfo.st_ino != known.inode)
         return false;
     result.root = root;
@@ -602,8 +603,9 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
         if (exactAndPlain && start == 0 && i + 2 == path.parts.size())
             RememberKnown(KnownKey(path, i + 1), result.root, current, currentInfo);
     }
-    if (path.parts.empty())
-        result.info = currentInfo;
+    // The root's status as it is now: the one the drive keeps may have older permissions.
+    if (path.parts.empty() && stat(current.c_str(), &result.info) != 0)
+        return ERROR_NOT_READY;
     result.host = current;
     result.exists = true;
     return 0;

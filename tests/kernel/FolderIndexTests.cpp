@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -56,6 +57,36 @@ TEST_F(FolderIndexTest, AKnownFolderReplacedByALinkOutOfTheDriveIsRefused) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(Touch("C:\\SAFE\\PLANTED.TXT"));
     EXPECT_FALSE(HostFileExists(outside / "PLANTED.TXT"));
+}
+
+// What was found once is answered again without asking the host while the host reports no
+// change; another process's changes, above a drive's root or inside it, must still be seen
+// as soon as it has ended.
+TEST_F(FolderIndexTest, ChangesAnotherProcessMadeBeforeItEndedAreSeen) {
+    TempDir outer;
+    ASSERT_TRUE(WriteHostFile(outer / "above/disk/DATA/F.TXT", "f"));
+    ASSERT_TRUE(host::MapDrive('E', outer / "above/disk", DRIVE_FIXED));
+    auto inOuter = [&outer](const std::string& commands) {
+        return std::system(("cd '" + outer.path() + "' && " + commands).c_str()) == 0;
+    };
+    ASSERT_TRUE(Exists("E:\\DATA\\F.TXT"));
+    ASSERT_TRUE(Exists("E:\\DATA\\F.TXT"));
+
+    ASSERT_TRUE(inOuter("mv above elsewhere"));
+    EXPECT_FALSE(Exists("E:\\DATA\\F.TXT"));
+    EXPECT_FALSE(Exists("E:\\"));
+
+    ASSERT_TRUE(inOuter("mv elsewhere above && mv above/disk/DATA above/disk/OLD && "
+                        "mkdir above/disk/DATA && : > above/disk/DATA/G.TXT"));
+    EXPECT_FALSE(Exists("E:\\DATA\\F.TXT"));
+    EXPECT_TRUE(Exists("E:\\DATA\\G.TXT"));
+    EXPECT_TRUE(Exists("E:\\OLD\\F.TXT"));
+
+    ASSERT_TRUE(inOuter("mkdir other && : > other/H.TXT && "
+                        "ln -sfn '" +
+                        outer.path() + "/other' '" + m_prefix.path() + "/dosdevices/e:'"));
+    EXPECT_FALSE(Exists("E:\\DATA\\G.TXT"));
+    EXPECT_TRUE(Exists("E:\\H.TXT"));
 }
 
 // A file opened for reading is taken for a plain file from its folder's index: a link or

@@ -1,0 +1,210 @@
+#include "HostWatch.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <mutex>
+#include <unordered_map>
+
+namespace host::detail {
+namespace {
+
+// A directory above the one watched: what would change the way through it.
+constexpr uint32_t kWayMask = IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW;
+// The directory itself and its entries. Not its or its entries' permissions and times: a
+// status kept here is asked only where the directory leads and what it holds, and the host
+// would slow down every open and close in it to report those.
+constexpr uint32_t kEntriesMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+constexpr uint32_t kDirectoryMask = kWayMask | kEntriesMask;
+// Past this many directories the others are read every time.
+constexpr size_t kMaxWatches = 8192;
+constexpr size_t kMaxRemembered = 4096;
+
+std::atomic<bool> g_reported{false};
+thread_local bool t_isWatchingThread = false;
+
+void NoteReport(int) {
+    g_reported.store(true, std::memory_order_relaxed);
+}
+
+struct Remembered {
+    WatchStamp stamp;
+    int error = 0;
+    struct stat info = {};
+};
+
+struct Watches {
+    std::mutex lock;
+    int fd = -1;
+    bool unavailable = false;
+    uint64_t anyMove = 1;
+    std::unordered_map<std::string, uint32_t> maskByPath; // what each path is watched for
+    std::unordered_map<std::string, int> watchByPath;
+    std::unordered_map<int, uint64_t> entriesByWatch;
+    std::unordered_map<std::string, Remembered> statuses;
+};
+
+Watches& TheWatches() {
+    static Watches watches;
+    return watches;
+}
+
+// The reports go to this thread as a signal, which only sets a flag: no system call is
+// needed to learn that nothing changed.
+bool StartWatching(Watches& watches) {
+    if (watches.fd >= 0)
+        return t_isWatchingThread;
+    if (watches.unavailable)
+        return false;
+    watches.unavailable = true;
+    struct sigaction current {};
+    sigset_t blocked;
+    if (sigaction(SIGIO, nullptr, &current) != 0 || current.sa_handler != SIG_DFL ||
+        pthread_sigmask(SIG_BLOCK, nullptr, &blocked) != 0 || sigismember(&blocked, SIGIO))
+        return false;
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = NoteReport;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    f_owner_ex owner = {F_OWNER_TID, static_cast<pid_t>(syscall(SYS_gettid))};
+    if (sigaction(SIGIO, &action, nullptr) != 0 || fcntl(fd, F_SETOWN_EX, &owner) != 0 ||
+        fcntl(fd, F_SETFL, O_ASYNC | O_NONBLOCK) != 0) {
+        close(fd);
+        return false;
+    }
+    watches.fd = fd;
+    watches.unavailable = false;
+    t_isWatchingThread = true;
+    return true;
+}
+
+// Counts the reports that came since the last call. The lock is held.
+void Drain(Watches& watches) {
+    if (!g_reported.exchange(false, std::memory_order_acquire))
+        return;
+    alignas(inotify_event) char buffer[8192];
+    for (;;) {
+        ssize_t got = read(watches.fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask &
+                (IN_Q_OVERFLOW | IN_IGNORED | IN_UNMOUNT | IN_MOVE_SELF | IN_DELETE_SELF)) {
+                // A way to some directory may lead elsewhere now: every path is watched anew.
+                ++watches.anyMove;
+                watches.maskByPath.clear();
+                watches.watchByPath.clear();
+            } else if (event->mask & kEntriesMask) {
+                ++watches.entriesByWatch[event->wd];
+            }
+        }
+    }
+}
+
+bool Watch(Watches& watches, const std::string& path, uint32_t mask, int& watch) {
+    auto known = watches.maskByPath.find(path);
+    if (known != watches.maskByPath.end() && (known->second & mask) == mask) {
+        watch = watches.watchByPath[path];
+        return true;
+    }
+    if (watches.maskByPath.size() >= kMaxWatches)
+        return false;
+    watch = inotify_add_watch(watches.fd, path.c_str(), mask | IN_MASK_ADD);
+    if (watch < 0)
+        return false;
+    watches.maskByPath[path] |= mask;
+    watches.watchByPath[path] = watch;
+    return true;
+}
+
+WatchStamp WatchLocked(Watches& watches, const std::string& directory) {
+    if (directory.empty() || directory[0] != '/' || !StartWatching(watches))
+        return {};
+    Drain(watches);
+    int watch = -1;
+    bool ancestorsWatched = watches.maskByPath.count(directory) != 0;
+    if (!ancestorsWatched) {
+        // From the root down, so that a directory is watched before the way below it is used.
+        for (size_t slash = 0; slash != std::string::npos && slash < directory.size();
+             slash = directory.find('/', slash + 1)) {
+            std::string above = slash == 0 ? "/" : directory.substr(0, slash);
+            if (above != directory && !Watch(watches, above, kWayMask, watch))
+                return {};
+        }
+    }
+    if (!Watch(watches, directory, kDirectoryMask, watch))
+        return {};
+    // A report the new watches caused (none should) counts before the stamp.
+    Drain(watches);
+    return {watches.anyMove, watches.entriesByWatch[watch], watch};
+}
+
+bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
+    if (stamp.anyMove == 0 || !t_isWatchingThread)
+        return false;
+    Drain(watches);
+    auto entries = watches.entriesByWatch.find(stamp.watch);
+    return stamp.anyMove == watches.anyMove && entries != watches.entriesByWatch.end() &&
+           entries->second == stamp.entries;
+}
+
+int StatRemembered(const std::string& directory, const std::string& path, bool followLinks,
+                   struct stat& info) {
+    Watches& watches = TheWatches();
+    std::lock_guard<std::mutex> guard(watches.lock);
+    auto found = watches.statuses.find(path);
+    if (found != watches.statuses.end() && UnchangedLocked(watches, found->second.stamp)) {
+        info = found->second.info;
+        errno = found->second.error;
+        return found->second.error == 0 ? 0 : -1;
+    }
+    WatchStamp stamp = WatchLocked(watches, directory);
+    int result = followLinks ? stat(path.c_str(), &info) : lstat(path.c_str(), &info);
+    int error = result == 0 ? 0 : errno;
+    if (stamp.anyMove == 0) {
+        if (found != watches.statuses.end())
+            watches.statuses.erase(found);
+    } else {
+        if (watches.statuses.size() >= kMaxRemembered)
+            watches.statuses.clear();
+        watches.statuses[path] = {stamp, error, info};
+    }
+    errno = error;
+    return result;
+}
+
+} // namespace
+
+WatchStamp WatchDirectory(const std::string& directory) {
+    Watches& watches = TheWatches();
+    std::lock_guard<std::mutex> guard(watches.lock);
+    return WatchLocked(watches, directory);
+}
+
+bool Unchanged(const WatchStamp& stamp) {
+    Watches& watches = TheWatches();
+    std::lock_guard<std::mutex> guard(watches.lock);
+    return UnchangedLocked(watches, stamp);
+}
+
+int StatWatchedDirectory(const std::string& directory, struct stat& info) {
+    // What is not a directory cannot be watched, and so is never answered from memory.
+    return StatRemembered(directory, directory, true, info);
+}
+
+int LstatWatchedEntry(const std::string& directory, const std::string& entry, struct stat& info) {
+    return StatRemembered(directory, directory + "/" + entry, false, info);
+}
+
+} // namespace host::detail

@@ -1,0 +1,44 @@
+// Reports from the host of changes to the directories whose status this program keeps, so
+// that a status read once is trusted until a report says it may have changed, rather than
+// read again at every lookup.
+//
+// A directory is watched for changes of its entries, and it and every directory above it for
+// being renamed or removed: what decides where a path leads and what a folder holds. The
+// host reports a change with a signal to the thread that started watching, and the signal
+// arrives before any of that thread's next system calls returns: a change another process
+// made before it let this program know (through a pipe, a process's end, a file) is always
+// seen, as it would be by reading the status again. Permissions and times are not watched:
+// what they forbid fails when the file is opened or read. Another thread, or a host that
+// cannot watch, reads the status every time.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+
+namespace host::detail {
+
+// The moment a directory's status was read, in the reports' count.
+struct WatchStamp {
+    uint64_t anyMove = 0; // 0: the directory is not watched, and the status never trusted
+    uint64_t entries = 0;
+    int watch = -1;
+};
+
+// Watches directory (a host path without links) and the directories above it, and stamps the
+// moment; the caller reads the status after this. An empty stamp when it cannot be watched.
+WatchStamp WatchDirectory(const std::string& directory);
+// Whether no change was reported for the stamped directory since the stamp.
+bool Unchanged(const WatchStamp& stamp);
+
+// stat() of a directory, answered from the last answer while no change was reported: its
+// identity, type and the times that tell a change of its entries hold; its permissions and
+// other times may be newer.
+int StatWatchedDirectory(const std::string& directory, struct stat& info);
+// lstat() of an entry of a watched directory (the drive links), answered from the last
+// answer while the directory's entries were not reported changed. The entry's own status
+// (times, owner) may have changed since; only what replacing it would change is trusted.
+int LstatWatchedEntry(const std::string& directory, const std::string& entry, struct stat& info);
+
+} // namespace host::detail
