@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,12 +34,12 @@ char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Splits at separators; a trail byte 0x5C of a double-byte character is not one.
-std::vector<std::string> SplitComponents(const std::string& text, bool& trailing) {
-    std::vector<std::string> parts;
-    parts.reserve(8);
+// Gives each component of text, and whether it is the last, to visit: text is split at
+// separators, and a trail byte 0x5C of a double-byte character is not one. TRUE when text
+// ends with a separator after a component.
+template <class Visit> bool ForEachComponent(std::string_view text, Visit visit) {
     size_t start = 0;
-    trailing = false;
+    bool split = false;
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (IsAnsiLeadByte(c) && i + 1 < text.size()) {
@@ -46,26 +47,25 @@ std::vector<std::string> SplitComponents(const std::string& text, bool& trailing
             continue;
         }
         if (IsSeparator(static_cast<char>(c))) {
-            parts.emplace_back(text, start, i - start);
+            visit(text.substr(start, i - start), false);
             start = i + 1;
+            split = true;
         }
     }
-    parts.emplace_back(text, start, text.size() - start);
-    if (parts.size() > 1 && parts.back().empty())
-        trailing = true;
-    return parts;
+    visit(text.substr(start), true);
+    return split && start == text.size();
 }
 
 // Windows drops the dots and blanks a final name ends with ("NAME." is "NAME").
-void TrimFinalName(std::string& name) {
+std::string_view TrimFinalName(std::string_view name) {
     if (name == "." || name == "..")
-        return;
+        return name;
     size_t end = name.size();
     while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ')) {
         // A trail byte is never a dot or a blank, so this cannot cut a character.
         --end;
     }
-    name.resize(end);
+    return name.substr(0, end);
 }
 
 DWORD CheckName(const std::string& name, bool wildcards) {
@@ -131,53 +131,49 @@ DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result) {
         return ERROR_FILENAME_EXCED_RANGE;
     if (length == 0)
         return ERROR_PATH_NOT_FOUND;
-    std::string text(path, length);
+    std::string_view text(path, length);
 
+    // The path is made full against a base: the current directory, or a drive's root.
     const std::string& current = TheMachine().currentDir;
-    std::string base; // a full path with drive and root, to which rest is relative
-    std::string rest;
+    std::string_view baseParts; // the base's components below its root
+    std::string_view rest;      // the path relative to the base
+    auto belowRoot = [](const std::string& directory) {
+        return directory.size() > 3 ? std::string_view(directory).substr(3) : std::string_view();
+    };
     if (text.size() >= 2 && text[1] == ':' && IsDriveLetter(text[0])) {
-        char drive = Upper(text[0]);
+        result.drive = Upper(text[0]);
         rest = text.substr(2);
-        if (!rest.empty() && IsSeparator(rest[0]))
-            base = std::string(1, drive) + ":\\";
-        else if (!current.empty() && Upper(current[0]) == drive)
-            base = current;
-        else
-            base = std::string(1, drive) + ":\\";
+        bool fromRoot = !rest.empty() && IsSeparator(rest[0]);
+        if (!fromRoot && !current.empty() && Upper(current[0]) == result.drive)
+            baseParts = belowRoot(current);
     } else if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
         return ERROR_BAD_NETPATH; // no network shares on this machine
     } else {
         if (current.empty())
             return ERROR_PATH_NOT_FOUND;
-        base = IsSeparator(text[0]) ? current.substr(0, 3) : current;
+        result.drive = Upper(current[0]);
+        if (!IsSeparator(text[0]))
+            baseParts = belowRoot(current);
         rest = text;
     }
 
-    result.drive = Upper(base[0]);
-    if (base.size() > 3) {
-        bool ignored = false;
-        for (std::string& part : SplitComponents(base.substr(3), ignored))
-            if (!part.empty())
-                result.parts.push_back(std::move(part));
-    }
-
-    bool trailing = false;
-    std::vector<std::string> components = SplitComponents(rest, trailing);
-    result.parts.reserve(result.parts.size() + components.size());
-    for (size_t i = 0; i < components.size(); ++i) {
-        std::string& part = components[i];
-        if (i + 1 == components.size())
-            TrimFinalName(part);
+    result.parts.reserve(8);
+    ForEachComponent(baseParts, [&result](std::string_view part, bool) {
+        if (!part.empty())
+            result.parts.emplace_back(part);
+    });
+    bool trailing = ForEachComponent(rest, [&result](std::string_view part, bool last) {
+        if (last)
+            part = TrimFinalName(part);
         if (part.empty() || part == ".")
-            continue;
+            return;
         if (part == "..") {
             if (!result.parts.empty())
                 result.parts.pop_back();
-            continue;
+            return;
         }
-        result.parts.push_back(std::move(part));
-    }
+        result.parts.emplace_back(part);
+    });
     result.trailingSeparator = trailing && !result.parts.empty();
 
     if (rule != NameRule::Any)

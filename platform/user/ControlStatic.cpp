@@ -134,25 +134,27 @@ bool ShowsText(HWND hwnd) {
 }
 
 // The cells a text takes on one line, without its mnemonic marks.
+// A text's size in cells does not depend on where it is drawn: it is measured on the screen's
+// context, which needs no clipping worked out as a window's does.
 int TextCells(HWND hwnd, const std::string& text) {
-    HDC hdc = GetDC(hwnd);
+    HDC hdc = GetDC(nullptr);
     RECT r{0, 0, 0x4000 * kCellWidth, kCellHeight};
     UINT format = DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS;
     if (StyleOf(hwnd) & SS_NOPREFIX)
         format |= DT_NOPREFIX;
     DrawTextA(hdc, text.c_str(), static_cast<int>(text.size()), &r, format);
-    ReleaseDC(hwnd, hdc);
+    ReleaseDC(nullptr, hdc);
     return (r.right - r.left + kCellWidth - 1) / kCellWidth;
 }
 
 int RowsNeeded(HWND hwnd, const std::string& text, int columns) {
-    HDC hdc = GetDC(hwnd);
+    HDC hdc = GetDC(nullptr);
     RECT r{0, 0, columns * kCellWidth, kCellHeight};
     UINT format = DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS;
     if (StyleOf(hwnd) & SS_NOPREFIX)
         format |= DT_NOPREFIX;
     DrawTextA(hdc, text.c_str(), static_cast<int>(text.size()), &r, format);
-    ReleaseDC(hwnd, hdc);
+    ReleaseDC(nullptr, hdc);
     return std::max<int>(1, static_cast<int>((r.bottom - r.top) / kCellHeight));
 }
 
