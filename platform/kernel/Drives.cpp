@@ -77,12 +77,18 @@ namespace {
 // A drive's root as its link resolved, kept while the link is the same link: the links to
 // a drive's root are followed once per run, not at every lookup. A remapped drive (a disk
 // put in, a medium mapped) has a new link, and PointDriveLink forgets the old one at once.
+// The link's status and the root's are read again only when the host reports a change in
+// the links' directory or on the way to the root.
 struct ResolvedRoot {
+    std::string prefix;
     std::string link;
     dev_t device = 0;
     ino_t inode = 0;
     timespec changed = {};
     std::string root; // empty when the link leads nowhere
+    WatchStamp linkRead;
+    WatchStamp rootRead; // empty while rootInfo was not read
+    struct stat rootInfo = {};
 };
 
 std::mutex g_rootsLock;
@@ -94,24 +100,57 @@ bool SameLink(const ResolvedRoot& known, const std::string& link, const struct s
            known.changed.tv_nsec == info.st_ctim.tv_nsec;
 }
 
-// The resolved root of a letter whose link has the status linkInfo.
-std::string RootOfLink(char letter, const std::string& link, const struct stat& linkInfo) {
+// The root of a letter as last found, when nothing was reported changed since.
+bool KnownRoot(char letter, std::string& root, struct stat* rootInfo) {
     std::lock_guard<std::mutex> guard(g_rootsLock);
     auto known = g_roots.find(letter);
     // A link that led nowhere is followed again: its target may appear, as a disk does.
+    if (known == g_roots.end() || known->second.root.empty() ||
+        known->second.prefix != TheMachine().prefix || !Unchanged(known->second.linkRead) ||
+        (rootInfo && !Unchanged(known->second.rootRead)))
+        return false;
+    root = known->second.root;
+    if (rootInfo)
+        *rootInfo = known->second.rootInfo;
+    return true;
+}
+
+// The resolved root of a letter whose link has the status linkInfo, read at linkRead.
+std::string RootOfLink(char letter, const std::string& link, const struct stat& linkInfo,
+                       const WatchStamp& linkRead) {
+    std::lock_guard<std::mutex> guard(g_rootsLock);
+    auto known = g_roots.find(letter);
     if (known != g_roots.end() && SameLink(known->second, link, linkInfo) &&
-        !known->second.root.empty())
+        !known->second.root.empty()) {
+        known->second.linkRead = linkRead;
         return known->second.root;
+    }
     ResolvedRoot fresh;
+    fresh.prefix = TheMachine().prefix;
     fresh.link = link;
     fresh.device = linkInfo.st_dev;
     fresh.inode = linkInfo.st_ino;
     fresh.changed = linkInfo.st_ctim;
+    fresh.linkRead = linkRead;
     char resolved[PATH_MAX];
     if (realpath(link.c_str(), resolved))
         fresh.root = resolved;
     g_roots[letter] = fresh;
     return fresh.root;
+}
+
+// The root's status, read now, kept for KnownRoot while the root is the letter's.
+bool ReadRootStatus(char letter, const std::string& root, struct stat& info) {
+    WatchStamp read = WatchDirectory(root);
+    if (stat(root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    std::lock_guard<std::mutex> guard(g_rootsLock);
+    auto known = g_roots.find(letter);
+    if (known != g_roots.end() && known->second.root == root) {
+        known->second.rootRead = read;
+        known->second.rootInfo = info;
+    }
+    return true;
 }
 
 void ForgetRoot(char letter) {
@@ -127,17 +166,16 @@ bool ResolveDrive(char letter, std::string& root, unsigned& type, struct stat* r
     letter = NormalLetter(letter);
     if (!letter || TheMachine().prefix.empty())
         return false;
-    std::string links = DosDevicesDir();
-    std::string link = LinkPathOf(letter);
-    struct stat linkInfo;
-    if (LstatWatchedEntry(links, link.substr(links.size() + 1), linkInfo) != 0)
-        return false;
-    std::string resolved = RootOfLink(letter, link, linkInfo);
-    if (!rootInfo)
-        root = resolved;
-    else if (!resolved.empty() && StatWatchedDirectory(resolved, *rootInfo) == 0 &&
-             S_ISDIR(rootInfo->st_mode))
-        root = resolved;
+    if (!KnownRoot(letter, root, rootInfo)) {
+        WatchStamp linkRead = WatchDirectory(DosDevicesDir());
+        std::string link = LinkPathOf(letter);
+        struct stat linkInfo;
+        if (lstat(link.c_str(), &linkInfo) != 0)
+            return false;
+        std::string resolved = RootOfLink(letter, link, linkInfo, linkRead);
+        if (!rootInfo || (!resolved.empty() && ReadRootStatus(letter, resolved, *rootInfo)))
+            root = resolved;
+    }
     if (!TheMachine().started)
         return !root.empty();
     // A recorded drive keeps its type without a medium in it, as an empty floppy drive does.

@@ -24,7 +24,6 @@ constexpr uint32_t kEntriesMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOV
 constexpr uint32_t kDirectoryMask = kWayMask | kEntriesMask;
 // Past this many directories the others are read every time.
 constexpr size_t kMaxWatches = 8192;
-constexpr size_t kMaxRemembered = 4096;
 
 std::atomic<bool> g_reported{false};
 thread_local bool t_isWatchingThread = false;
@@ -32,12 +31,6 @@ thread_local bool t_isWatchingThread = false;
 void NoteReport(int) {
     g_reported.store(true, std::memory_order_relaxed);
 }
-
-struct Remembered {
-    WatchStamp stamp;
-    int error = 0;
-    struct stat info = {};
-};
 
 struct Watches {
     std::mutex lock;
@@ -47,7 +40,6 @@ struct Watches {
     std::unordered_map<std::string, uint32_t> maskByPath; // what each path is watched for
     std::unordered_map<std::string, int> watchByPath;
     std::unordered_map<int, uint64_t> entriesByWatch;
-    std::unordered_map<std::string, Remembered> statuses;
 };
 
 Watches& TheWatches() {
@@ -159,31 +151,6 @@ bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
            entries->second == stamp.entries;
 }
 
-int StatRemembered(const std::string& directory, const std::string& path, bool followLinks,
-                   struct stat& info) {
-    Watches& watches = TheWatches();
-    std::lock_guard<std::mutex> guard(watches.lock);
-    auto found = watches.statuses.find(path);
-    if (found != watches.statuses.end() && UnchangedLocked(watches, found->second.stamp)) {
-        info = found->second.info;
-        errno = found->second.error;
-        return found->second.error == 0 ? 0 : -1;
-    }
-    WatchStamp stamp = WatchLocked(watches, directory);
-    int result = followLinks ? stat(path.c_str(), &info) : lstat(path.c_str(), &info);
-    int error = result == 0 ? 0 : errno;
-    if (stamp.anyMove == 0) {
-        if (found != watches.statuses.end())
-            watches.statuses.erase(found);
-    } else {
-        if (watches.statuses.size() >= kMaxRemembered)
-            watches.statuses.clear();
-        watches.statuses[path] = {stamp, error, info};
-    }
-    errno = error;
-    return result;
-}
-
 } // namespace
 
 WatchStamp WatchDirectory(const std::string& directory) {
@@ -196,15 +163,6 @@ bool Unchanged(const WatchStamp& stamp) {
     Watches& watches = TheWatches();
     std::lock_guard<std::mutex> guard(watches.lock);
     return UnchangedLocked(watches, stamp);
-}
-
-int StatWatchedDirectory(const std::string& directory, struct stat& info) {
-    // What is not a directory cannot be watched, and so is never answered from memory.
-    return StatRemembered(directory, directory, true, info);
-}
-
-int LstatWatchedEntry(const std::string& directory, const std::string& entry, struct stat& info) {
-    return StatRemembered(directory, directory + "/" + entry, false, info);
 }
 
 } // namespace host::detail

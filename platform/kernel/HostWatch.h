@@ -32,13 +32,4 @@ WatchStamp WatchDirectory(const std::string& directory);
 // Whether no change was reported for the stamped directory since the stamp.
 bool Unchanged(const WatchStamp& stamp);
 
-// stat() of a directory, answered from the last answer while no change was reported: its
-// identity, type and the times that tell a change of its entries hold; its permissions and
-// other times may be newer.
-int StatWatchedDirectory(const std::string& directory, struct stat& info);
-// lstat() of an entry of a watched directory (the drive links), answered from the last
-// answer while the directory's entries were not reported changed. The entry's own status
-// (times, owner) may have changed since; only what replacing it would change is trusted.
-int LstatWatchedEntry(const std::string& directory, const std::string& entry, struct stat& info);
-
 } // namespace host::detail

@@ -225,12 +225,15 @@ struct DirectoryIndex {
 
 // A directory reached by names that all matched exactly and through no link, by its Windows
 // path. Exact names are what a walk from the root would pick again, whatever other names
-// come and go; the directory's identity tells that it is still the one reached.
+// come and go; the directory's identity tells that it is still the one reached. Its status
+// is read again only when the host reports a change on the way to it or in it.
 struct KnownDirectory {
     std::string root;
     std::string host;
     dev_t device = 0;
     ino_t inode = 0;
+    WatchStamp read; // empty until its status is read
+    struct stat info = {};
 };
 
 struct IndexCache {
@@ -267,17 +270,6 @@ std::string KnownKey(const WindowsPath& path, size_t parts) {
     return key;
 }
 
-bool LookUpKnown(const std::string& key, KnownDirectory& known) {
-    IndexCache& cache = Cache();
-    std::lock_guard<std::mutex> guard(cache.lock);
-    StartOverForCodePage(cache, AnsiCodePage());
-    auto found = cache.known.find(key);
-    if (found == cache.known.end())
-        return false;
-    known = found->second;
-    return true;
-}
-
 void RememberKnown(const std::string& key, const std::string& root, const std::string& host,
                    const struct stat& info) {
     IndexCache& cache = Cache();
@@ -285,25 +277,36 @@ void RememberKnown(const std::string& key, const std::string& root, const std::s
     StartOverForCodePage(cache, AnsiCodePage());
     if (cache.known.size() >= kMaxIndexedDirectories)
         cache.known.clear();
-    cache.known[key] = {root, host, info.st_dev, info.st_ino};
+    cache.known[key] = {root, host, info.st_dev, info.st_ino, {}, {}};
 }
 
 // The directory of the path's last component when it is known and still the same: one look
-// at the drive's link and one at the directory instead of one per level.
+// at the drive's link and one at the directory instead of one per level, and none while the
+// host reports no change.
 bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& current,
                       struct stat& currentInfo) {
     if (path.parts.size() < 2)
         return false;
-    KnownDirectory known;
-    if (!LookUpKnown(KnownKey(path, path.parts.size() - 1), known))
-        return false;
+    IndexCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    StartOverForCodePage(cache, AnsiCodePage());
+    auto found = cache.known.find(KnownKey(path, path.parts.size() - 1));
     std::string root;
     unsigned type = 0;
-    if (!ResolveDrive(path.drive, root, type, nullptr) || root != known.root ||
-        StatWatchedDirectory(known.host, currentInfo) != 0 || !S_ISDIR(currentInfo.st_mode) ||
-        currentInfo.st_dev != known.device || currentInfo.st_ino != known.inode)
+    if (found == cache.known.end() || !ResolveDrive(path.drive, root, type, nullptr) ||
+        found->second.root != root)
         return false;
-    result.root = root;
+    KnownDirectory& known = found->second;
+    if (!Unchanged(known.read)) {
+        known.read = WatchDirectory(known.host);
+        if (stat(known.host.c_str(), &known.info) != 0 || !S_ISDIR(known.info.st_mode) ||
+            known.info.st_dev != known.device || known.info.st_ino != known.inode) {
+            known.read = WatchStamp();
+            return false;
+        }
+    }
+    currentInfo = known.info;
+    result.root = std::move(root);
     result.driveType = type;
     current = known.host;
     return true;
