@@ -155,6 +155,32 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
     return handle;
 }
 
+// OF_EXIST for reading: whether an open would succeed, found for a plain file from its
+// status, the share modes of the open handles and the host's check of the permission to
+// read it, without opening it. FALSE when the file is no plain file: a device or a pipe
+// answers only to an open.
+bool ProbeForReading(LPCSTR fileName, DWORD shareMode, unsigned& driveType, DWORD& error) {
+    WindowsPath parsed;
+    HostPath path;
+    error = ResolvePath(fileName, NameRule::Strict, parsed, path);
+    if (error)
+        return true;
+    driveType = path.driveType;
+    if (parsed.IsRoot() || path.IsDirectory())
+        error = ERROR_ACCESS_DENIED;
+    else if (parsed.trailingSeparator)
+        error = path.exists ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND;
+    else if (!path.exists)
+        error = ERROR_FILE_NOT_FOUND;
+    else if (!S_ISREG(path.info.st_mode))
+        return false;
+    else if (ShareConflict(path.info.st_dev, path.info.st_ino, true, false, shareMode))
+        error = ERROR_SHARING_VIOLATION;
+    else if (faccessat(AT_FDCWD, path.host.c_str(), R_OK, AT_EACCESS) != 0)
+        error = ErrorFromErrno(errno);
+    return true;
+}
+
 } // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
@@ -446,8 +472,19 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
         creation = CREATE_ALWAYS;
     }
     unsigned driveType = DRIVE_UNKNOWN;
-    HANDLE handle = OpenOnDrive(full, access, ShareModeOfOpenStyle(style), creation,
-                                FILE_ATTRIBUTE_NORMAL, driveType);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    DWORD probeError = 0;
+    bool probed = (style & OF_EXIST) && access == GENERIC_READ && creation == OPEN_EXISTING &&
+                  ProbeForReading(full, ShareModeOfOpenStyle(style), driveType, probeError);
+    if (probed) {
+        if (probeError)
+            SetLastError(probeError);
+        else if ((handle = SpendHandleValue()) == INVALID_HANDLE_VALUE)
+            SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+    } else {
+        handle = OpenOnDrive(full, access, ShareModeOfOpenStyle(style), creation,
+                             FILE_ATTRIBUTE_NORMAL, driveType);
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if ((style & OF_EXIST) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
@@ -457,7 +494,7 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style) {
     }
     record.fFixedDisk = driveType == DRIVE_FIXED;
     HFILE result = static_cast<HFILE>(reinterpret_cast<uintptr_t>(handle));
-    if (style & OF_EXIST)
+    if ((style & OF_EXIST) && !probed)
         CloseHandle(handle);
     SetLastError(ERROR_SUCCESS);
     return result;

@@ -61,6 +61,13 @@ HANDLE AddHandle(std::shared_ptr<KernelObject> object) {
     return INVALID_HANDLE_VALUE;
 }
 
+HANDLE SpendHandleValue() {
+    HANDLE handle = AddHandle(std::make_shared<KernelObject>());
+    if (handle != INVALID_HANDLE_VALUE)
+        RemoveHandle(handle);
+    return handle;
+}
+
 std::shared_ptr<KernelObject> LookUpHandle(HANDLE handle) {
     HandleTable& table = Table();
     std::lock_guard<std::recursive_mutex> guard(table.lock);

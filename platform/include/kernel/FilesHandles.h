@@ -40,6 +40,8 @@ struct CustomObject : KernelObject {
 };
 
 HANDLE AddHandle(std::shared_ptr<KernelObject> object);
+// The value a handle opened and closed at once would have had, spent as such a handle's.
+HANDLE SpendHandleValue();
 std::shared_ptr<KernelObject> LookUpHandle(HANDLE handle);
 template <class T> std::shared_ptr<T> LookUp(HANDLE handle) {
     return std::dynamic_pointer_cast<T>(LookUpHandle(handle));
