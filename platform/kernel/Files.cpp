@@ -69,7 +69,7 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
     struct stat opened;
     if (!path.statusRead) {
         if (!parsed.trailingSeparator)
-            fd = open(path.host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            fd = OpenLastComponent(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd >= 0 && (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode))) {
             close(fd);
             fd = -1;
@@ -110,8 +110,8 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
         // file never blocks, and most opens are of plain files.
         bool regular = S_ISREG(path.info.st_mode);
         if (fd < 0)
-            fd = open(path.host.c_str(),
-                      mode | O_CLOEXEC | (regular ? 0 : O_NONBLOCK) | (truncate ? O_TRUNC : 0));
+            fd = OpenLastComponent(path, mode | O_CLOEXEC | (regular ? 0 : O_NONBLOCK) |
+                                             (truncate ? O_TRUNC : 0));
         if (fd < 0)
             return Fail(ErrorFromErrno(errno));
         if (!regular)
@@ -124,7 +124,7 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
         if (cdrom)
             return Fail(ERROR_ACCESS_DENIED);
         mode_t permissions = (flags & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-        fd = open(path.host.c_str(), mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
+        fd = OpenLastComponent(path, mode | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, permissions);
         if (fd < 0)
             return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno));
         NoteEntryCreated(path.host);
@@ -176,7 +176,7 @@ bool ProbeForReading(LPCSTR fileName, DWORD shareMode, unsigned& driveType, DWOR
         return false;
     else if (ShareConflict(path.info.st_dev, path.info.st_ino, true, false, shareMode))
         error = ERROR_SHARING_VIOLATION;
-    else if (faccessat(AT_FDCWD, path.host.c_str(), R_OK, AT_EACCESS) != 0)
+    else if (AccessLastComponent(path, R_OK, AT_EACCESS) != 0)
         error = ErrorFromErrno(errno);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <mbstring.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -234,6 +235,7 @@ struct KnownDirectory {
     ino_t inode = 0;
     WatchStamp read; // empty until its status is read
     struct stat info = {};
+    std::shared_ptr<const FolderHandle> handle; // opened at its second use
 };
 
 struct IndexCache {
@@ -241,7 +243,11 @@ struct IndexCache {
     UINT codePage = 0;
     std::unordered_map<std::string, DirectoryIndex> directories;
     std::unordered_map<std::string, KnownDirectory> known;
+    size_t handles = 0; // known directories held open
 };
+
+// Few open folders are enough for the folders an installation works in at once.
+constexpr size_t kMaxFolderHandles = 32;
 
 // Enough for the folders of an installation at once; past it the cache starts over.
 constexpr size_t kMaxIndexedDirectories = 1024;
@@ -277,14 +283,39 @@ void RememberKnown(const std::string& key, const std::string& root, const std::s
     StartOverForCodePage(cache, AnsiCodePage());
     if (cache.known.size() >= kMaxIndexedDirectories)
         cache.known.clear();
-    cache.known[key] = {root, host, info.st_dev, info.st_ino, {}, {}};
+    auto& known = cache.known[key];
+    if (known.handle)
+        --cache.handles;
+    known = {root, host, info.st_dev, info.st_ino, {}, {}, nullptr};
 }
 
 // The directory of the path's last component when it is known and still the same: one look
 // at the drive's link and one at the directory instead of one per level, and none while the
 // host reports no change.
+// The known directory held open; null when it cannot be opened as the directory known.
+// The cache's lock is held.
+std::shared_ptr<const FolderHandle> HoldOpen(IndexCache& cache, KnownDirectory& known) {
+    if (known.handle)
+        return known.handle;
+    if (cache.handles >= kMaxFolderHandles) {
+        for (auto& [key, other] : cache.known)
+            other.handle.reset();
+        cache.handles = 0;
+    }
+    int fd = open(known.host.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    auto handle = std::make_shared<const FolderHandle>(fd);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || info.st_dev != known.device || info.st_ino != known.inode)
+        return nullptr;
+    known.handle = handle;
+    ++cache.handles;
+    return handle;
+}
+
 bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& current,
-                      struct stat& currentInfo) {
+                      struct stat& currentInfo, std::shared_ptr<const FolderHandle>& folder) {
     if (path.parts.size() < 2)
         return false;
     IndexCache& cache = Cache();
@@ -302,9 +333,15 @@ bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& cu
         if (stat(known.host.c_str(), &known.info) != 0 || !S_ISDIR(known.info.st_mode) ||
             known.info.st_dev != known.device || known.info.st_ino != known.inode) {
             known.read = WatchStamp();
+            if (known.handle) {
+                known.handle.reset();
+                --cache.handles;
+            }
             return false;
         }
     }
+    // The path leads to the directory known, whose handle is therefore the path's own.
+    folder = HoldOpen(cache, known);
     currentInfo = known.info;
     result.root = std::move(root);
     result.driveType = type;
@@ -528,7 +565,9 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
     struct stat currentInfo;
     std::string current;
     size_t start = 0;
-    if (ReachKnownParent(path, result, current, currentInfo)) {
+    // The known folder of the last component, open: the component is looked at from there.
+    std::shared_ptr<const FolderHandle> folder;
+    if (ReachKnownParent(path, result, current, currentInfo, folder)) {
         start = path.parts.size() - 1;
     } else {
         if (!ResolveDrive(path.drive, result.root, result.driveType, &currentInfo))
@@ -563,9 +602,12 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
                 result.exists = true;
                 result.statusRead = false;
                 result.info.st_mode = S_IFREG;
+                result.folder = std::move(folder);
                 return 0;
             }
-            if (lstat(candidate.c_str(), &linkInfo) == 0) {
+            int looked = folder ? fstatat(folder->fd, name.c_str(), &linkInfo, AT_SYMLINK_NOFOLLOW)
+                                : lstat(candidate.c_str(), &linkInfo);
+            if (looked == 0) {
                 present = true;
             } else if (errno != ENOENT || attempt == 1) {
                 return last ? ErrorFromErrno(errno) : ERROR_PATH_NOT_FOUND;
@@ -577,6 +619,10 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
             if (!last)
                 return ERROR_PATH_NOT_FOUND;
             result.host = (current == "/" ? "" : current) + "/" + utf8;
+            if (folder) {
+                result.entryName = utf8;
+                result.folder = std::move(folder);
+            }
             return 0;
         }
         exactAndPlain = exactAndPlain && name == utf8 && !S_ISLNK(linkInfo.st_mode);
@@ -594,6 +640,8 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
                 return ERROR_PATH_NOT_FOUND;
         } else {
             result.info = linkInfo;
+            if (last)
+                result.folder = std::move(folder);
         }
         if (!last && !S_ISDIR(result.info.st_mode))
             return ERROR_PATH_NOT_FOUND;
@@ -608,6 +656,22 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
     result.host = current;
     result.exists = true;
     return 0;
+}
+
+FolderHandle::~FolderHandle() {
+    close(fd);
+}
+
+int OpenLastComponent(const HostPath& path, int flags, mode_t mode) {
+    if (path.folder)
+        return openat(path.folder->fd, path.entryName.c_str(), flags, mode);
+    return open(path.host.c_str(), flags, mode);
+}
+
+int AccessLastComponent(const HostPath& path, int mode, int flags) {
+    if (path.folder)
+        return faccessat(path.folder->fd, path.entryName.c_str(), mode, flags);
+    return faccessat(AT_FDCWD, path.host.c_str(), mode, flags);
 }
 
 DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
@@ -670,13 +734,23 @@ std::string HostPathOf(const std::string& windowsPath) {
     return path.host;
 }
 
-std::string HostPathToOpen(const std::string& windowsPath) {
+int OpenToRead(const std::string& windowsPath) {
     detail::WindowsPath parsed;
     detail::HostPath path;
     if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path,
-                            detail::LastStatus::LeftToOpen) != 0)
-        return std::string();
-    return path.host;
+                            detail::LastStatus::LeftToOpen) != 0 ||
+        !path.exists)
+        return -1;
+    if (path.statusRead)
+        return detail::OpenLastComponent(path, O_RDONLY | O_CLOEXEC);
+    int fd = detail::OpenLastComponent(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0 || errno != ELOOP)
+        return fd;
+    // A link took the file's place since its folder was read: look it up again.
+    if (detail::ResolvePath(windowsPath.c_str(), detail::NameRule::Strict, parsed, path) != 0 ||
+        !path.exists)
+        return -1;
+    return detail::OpenLastComponent(path, O_RDONLY | O_CLOEXEC);
 }
 
 } // namespace host

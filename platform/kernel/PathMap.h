@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,16 @@ enum class NameRule {
 // Makes a Windows path full and normal. 0 or the Windows error code.
 DWORD ParseWindowsPath(LPCSTR path, NameRule rule, WindowsPath& result);
 
+// A known folder held open, so that calls on its entries start there and the host walks one
+// name instead of the whole path. Closed when the last path found through it goes.
+struct FolderHandle {
+    explicit FolderHandle(int descriptor) : fd(descriptor) {}
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    ~FolderHandle();
+    const int fd;
+};
+
 struct HostPath {
     std::string host;      // the host path; for a missing last component, where it would be
     bool exists = false;   // the last component exists
@@ -43,6 +54,10 @@ struct HostPath {
     std::string root;       // the drive's real root directory
     std::string entryName;  // the last component's own name in its host directory
     bool statusRead = true; // info was read; else only its type is known (LastStatus)
+    // The open folder of the last component, when the lookup came through one and the
+    // component is no link: host is then the folder's path and entryName (or, when it is
+    // missing, the name it would have).
+    std::shared_ptr<const FolderHandle> folder;
 
     bool IsDirectory() const { return exists && S_ISDIR(info.st_mode); }
 };
@@ -60,6 +75,11 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result,
 // ParseWindowsPath and MapToHost together.
 DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
                   LastStatus lastStatus = LastStatus::Read);
+
+// open() and faccessat() of the path's last component, started from its open folder when
+// it has one.
+int OpenLastComponent(const HostPath& path, int flags, mode_t mode = 0);
+int AccessLastComponent(const HostPath& path, int mode, int flags);
 
 // Finds a name in a host directory as Windows would: the exact UTF-8 name first, else any
 // entry whose name in the ANSI code page equals ansiName without regard to ASCII case.

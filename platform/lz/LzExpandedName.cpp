@@ -61,13 +61,7 @@ INT WINAPI GetExpandedNameA(LPSTR source, LPSTR buffer) {
         return LZERROR_BADVALUE;
     if (buffer != source)
         std::memmove(buffer, source, std::strlen(source) + 1);
-    std::string hostPath = host::HostPathToOpen(buffer);
-    int fd = hostPath.empty() ? -1 : open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && !hostPath.empty() && errno == ELOOP) {
-        // A link took the file's place since its folder was read: look it up again.
-        hostPath = host::HostPathOf(buffer);
-        fd = hostPath.empty() ? -1 : open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    }
+    int fd = host::OpenToRead(buffer);
     if (fd < 0)
         return LZERROR_BADINHANDLE;
     host::detail::LzHeader header = host::detail::ReadLzHeader(fd);

@@ -81,9 +81,9 @@ std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
 // The host path a Windows path maps to; empty when it lies on no drive.
 std::string HostPathOf(const std::string& windowsPath);
-// The same for a file about to be opened for reading: a plain file's own status is not read,
-// so the caller opens it with O_NOFOLLOW and, when that fails, asks HostPathOf.
-std::string HostPathToOpen(const std::string& windowsPath);
+// A file opened for reading on the host, as open() gives it; -1 when it is on no drive or
+// cannot be opened.
+int OpenToRead(const std::string& windowsPath);
 // The prefix's host directory.
 const std::string& PrefixDir();
 
