@@ -157,26 +157,41 @@ HANDLE OpenOnDrive(LPCSTR fileName, DWORD access, DWORD shareMode, DWORD creatio
 
 // OF_EXIST for reading: whether an open would succeed, found for a plain file from its
 // status, the share modes of the open handles and the host's check of the permission to
-// read it, without opening it. FALSE when the file is no plain file: a device or a pipe
-// answers only to an open.
+// read it, without opening it. A file the folder's index knows for a plain file is not
+// looked at apart from that check, unless a share mode needs its identity. FALSE when the
+// file is no plain file: a device or a pipe answers only to an open.
 bool ProbeForReading(LPCSTR fileName, DWORD shareMode, unsigned& driveType, DWORD& error) {
     WindowsPath parsed;
     HostPath path;
-    error = ResolvePath(fileName, NameRule::Strict, parsed, path);
+    error = ResolvePath(fileName, NameRule::Strict, parsed, path, LastStatus::LeftToOpen);
     if (error)
         return true;
     driveType = path.driveType;
-    if (parsed.IsRoot() || path.IsDirectory())
+    if (parsed.IsRoot() || path.IsDirectory()) {
         error = ERROR_ACCESS_DENIED;
-    else if (parsed.trailingSeparator)
+        return true;
+    }
+    if (parsed.trailingSeparator) {
         error = path.exists ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND;
-    else if (!path.exists)
+        return true;
+    }
+    if (!path.exists) {
         error = ERROR_FILE_NOT_FOUND;
-    else if (!S_ISREG(path.info.st_mode))
+        return true;
+    }
+    if (!path.statusRead && AnyFileOpen()) {
+        if (LstatLastComponent(path, path.info) != 0)
+            return false;
+        path.statusRead = true;
+    }
+    if (!S_ISREG(path.info.st_mode))
         return false;
-    else if (ShareConflict(path.info.st_dev, path.info.st_ino, true, false, shareMode))
+    if (path.statusRead &&
+        ShareConflict(path.info.st_dev, path.info.st_ino, true, false, shareMode))
         error = ERROR_SHARING_VIOLATION;
-    else if (AccessLastComponent(path, R_OK, AT_EACCESS) != 0)
+    // A link put in the place of a plain file is looked at as itself, never followed.
+    else if (AccessLastComponent(path, R_OK,
+                                 AT_EACCESS | (path.statusRead ? 0 : AT_SYMLINK_NOFOLLOW)) != 0)
         error = ErrorFromErrno(errno);
     return true;
 }

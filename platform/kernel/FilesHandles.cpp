@@ -102,6 +102,15 @@ bool ShareConflict(dev_t device, ino_t inode, bool read, bool write, DWORD share
     return false;
 }
 
+bool AnyFileOpen() {
+    HandleTable& table = Table();
+    std::lock_guard<std::recursive_mutex> guard(table.lock);
+    for (const auto& [value, object] : table.objects)
+        if (dynamic_cast<FileObject*>(object.get()))
+            return true;
+    return false;
+}
+
 bool DeleteConflict(dev_t device, ino_t inode) {
     HandleTable& table = Table();
     std::lock_guard<std::recursive_mutex> guard(table.lock);

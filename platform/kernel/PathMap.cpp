@@ -674,6 +674,12 @@ int AccessLastComponent(const HostPath& path, int mode, int flags) {
     return faccessat(AT_FDCWD, path.host.c_str(), mode, flags);
 }
 
+int LstatLastComponent(const HostPath& path, struct stat& info) {
+    if (path.folder)
+        return fstatat(path.folder->fd, path.entryName.c_str(), &info, AT_SYMLINK_NOFOLLOW);
+    return lstat(path.host.c_str(), &info);
+}
+
 DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
                   LastStatus lastStatus) {
     if (DWORD error = ParseWindowsPath(path, rule, parsed))

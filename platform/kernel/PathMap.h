@@ -76,10 +76,11 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result,
 DWORD ResolvePath(LPCSTR path, NameRule rule, WindowsPath& parsed, HostPath& result,
                   LastStatus lastStatus = LastStatus::Read);
 
-// open() and faccessat() of the path's last component, started from its open folder when
+// open(), faccessat() and lstat() of the path's last component, started from its open folder when
 // it has one.
 int OpenLastComponent(const HostPath& path, int flags, mode_t mode = 0);
 int AccessLastComponent(const HostPath& path, int mode, int flags);
+int LstatLastComponent(const HostPath& path, struct stat& info);
 
 // Finds a name in a host directory as Windows would: the exact UTF-8 name first, else any
 // entry whose name in the ANSI code page equals ansiName without regard to ASCII case.

@@ -52,6 +52,8 @@ std::shared_ptr<KernelObject> RemoveHandle(HANDLE handle);
 // Whether a new open with this access and share mode conflicts with the open handles of the
 // same file.
 bool ShareConflict(dev_t device, ino_t inode, bool read, bool write, DWORD share);
+// Whether any file is open: else no share mode can conflict.
+bool AnyFileOpen();
 // Whether an open handle keeps the file from being deleted or renamed.
 bool DeleteConflict(dev_t device, ino_t inode);
 // The share mode that the OF_SHARE_ flags of OpenFile and LZOpenFile stand for.
