@@ -318,6 +318,25 @@ std::vector<Line> Layout(const std::vector<Glyph>& glyphs, int maxWidth, UINT fo
     return lines;
 }
 
+// Whether the text is one line drawn as it stands: no mnemonic, tab or line break to work
+// out, and nothing to wrap, cut or trim. Its width in cells is then its length in bytes.
+bool IsPlainLine(const char* text, int count, int maxWidth, UINT format) {
+    if (count <= 0)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        char c = text[i];
+        if (c == '&' || c == '\t' || c == '\r' || c == '\n' || c == '\0')
+            return false;
+    }
+    bool fits = count * kCellWidth <= maxWidth;
+    if ((format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) && !fits)
+        return false;
+    // A wrapped line loses the blanks it ends with.
+    if (!(format & DT_SINGLELINE) && (format & DT_WORDBREAK) && (!fits || text[count - 1] == ' '))
+        return false;
+    return true;
+}
+
 } // namespace
 } // namespace gdi
 
@@ -329,8 +348,33 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) 
         return 0;
     if (count < 0)
         count = static_cast<int>(strnlen(text, 0x7FFFFFFF));
-    std::vector<Glyph> glyphs = Parse(text, count, format);
     int maxWidth = rect->right - rect->left;
+    if (IsPlainLine(text, count, maxWidth, format)) {
+        // The common case, a label or a path that fits, without laying it out glyph by glyph.
+        int width = count * kCellWidth;
+        if (format & DT_CALCRECT) {
+            rect->right = rect->left + width;
+            rect->bottom = rect->top + kCellHeight;
+            return kCellHeight;
+        }
+        int top = rect->top;
+        if ((format & DT_SINGLELINE) && (format & DT_VCENTER))
+            top = rect->top + (rect->bottom - rect->top - kCellHeight) / 2;
+        else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM))
+            top = rect->bottom - kCellHeight;
+        int x = rect->left;
+        if (format & DT_CENTER)
+            x = rect->left + (maxWidth - width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect->right - width;
+        RECT limit = dc->ToScreen(*rect);
+        if (!(format & DT_PREFIXONLY))
+            PaintText(*dc, dc->ScreenX(x), dc->ScreenY(top), text, count,
+                      (format & DT_NOCLIP) ? nullptr : &limit, dc->state.backgroundMode == OPAQUE,
+                      nullptr);
+        return (format & DT_SINGLELINE) ? top - rect->top + kCellHeight : kCellHeight;
+    }
+    std::vector<Glyph> glyphs = Parse(text, count, format);
     std::vector<Line> lines = Layout(glyphs, maxWidth, format);
     int height = static_cast<int>(lines.size()) * kCellHeight;
 
