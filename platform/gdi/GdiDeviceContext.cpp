@@ -67,11 +67,13 @@ HDC CreateWindowDC(HWND hwnd, bool clientOnly) {
     RECT area = ScreenRect();
     if (hwnd) {
         RECT bounds{0, 0, 0, 0};
+        bool placed = GetWindowRect(hwnd, &bounds) != FALSE;
+        RECT client = clientOnly ? ClientOnScreen(hwnd) : RECT{0, 0, 0, 0};
         // A hidden window (or one of a hidden parent) shows nothing of what is drawn in it.
-        if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &bounds))
+        if (!placed || !IsWindowVisible(hwnd))
             area = RECT{0, 0, 0, 0};
         else
-            area = Intersect(clientOnly ? ClientOnScreen(hwnd) : bounds, ScreenRect());
+            area = Intersect(clientOnly ? client : bounds, ScreenRect());
         HWND window = hwnd;
         int guard = 0;
         while (window && IsChildWindow(window) && guard++ < 1000) {
@@ -85,13 +87,7 @@ HDC CreateWindowDC(HWND hwnd, bool clientOnly) {
         }
         if (window)
             ExcludeWindowsAbove(window, dc->excluded);
-        RECT whole{0, 0, 0, 0};
-        if (clientOnly) {
-            whole = ClientOnScreen(hwnd);
-        } else {
-            GetWindowRect(hwnd, &whole);
-        }
-        dc->base = POINT{whole.left, whole.top};
+        dc->base = clientOnly ? POINT{client.left, client.top} : POINT{bounds.left, bounds.top};
     }
     dc->state.clip = area;
     dc->area = area;

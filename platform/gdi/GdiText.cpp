@@ -36,6 +36,15 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
         return;
     COLORREF background = opaque ? dc.state.backgroundColor : kKeepColor;
     int column = ColumnAt(screenX);
+    // Without windows above to leave out, a cell of the row is visible inside the clip.
+    const RECT& clip = dc.state.clip;
+    bool rowInClip = row * kCellHeight >= clip.top && row * kCellHeight < clip.bottom;
+    auto Visible = [&](int at) {
+        if (!dc.excluded.empty())
+            return CellVisible(dc, at, row);
+        int x = at * kCellWidth;
+        return rowInClip && at < screen.Columns() && x >= clip.left && x < clip.right;
+    };
     for (int i = 0; i < count && column < screen.Columns();) {
         bool underlined = underline && static_cast<size_t>(i) < underline->size() &&
                           (*underline)[static_cast<size_t>(i)];
@@ -54,7 +63,7 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
             column += 2;
             continue;
         }
-        if (column >= 0 && CellVisible(dc, column, row) && InLimit(limit, column, row)) {
+        if (column >= 0 && Visible(column) && InLimit(limit, column, row)) {
             unsigned char byte = static_cast<unsigned char>(text[i]);
             // A lead byte without its trail byte is no character at all.
             if (host::detail::IsAnsiLeadByte(byte))

@@ -33,10 +33,6 @@ void CScreen::Resize(int columns, int rows, COLORREF background) {
     ++m_nGeneration;
 }
 
-bool CScreen::Contains(int column, int row) const {
-    return column >= 0 && row >= 0 && column < m_nColumns && row < m_nRows;
-}
-
 const Cell& CScreen::At(int column, int row) const {
     static const Cell outside;
     if (!Contains(column, row))
@@ -90,8 +86,9 @@ void CScreen::PutCharacter(int column, int row, const unsigned char* bytes, int 
     } else {
         if (!Contains(column, row))
             return;
-        Detach(column, row);
         Cell& cell = CellAt(column, row);
+        if (cell.kind != CellKind::Single)
+            Detach(column, row);
         cell.bytes[0] = bytes[0] >= 0x20 ? bytes[0] : ' ';
         if (foreground != kKeepColor)
             cell.foreground = foreground;
@@ -119,8 +116,16 @@ void CScreen::PutGlyph(int column, int row, char32_t glyph, COLORREF foreground,
 }
 
 void CScreen::PutBlank(int column, int row, COLORREF background) {
-    static const unsigned char space = ' ';
-    PutCharacter(column, row, &space, 1, kKeepColor, background, false);
+    if (!Contains(column, row))
+        return;
+    Cell& cell = CellAt(column, row);
+    if (cell.kind != CellKind::Single)
+        Detach(column, row);
+    cell.bytes[0] = ' ';
+    if (background != kKeepColor)
+        cell.background = background;
+    cell.underline = false;
+    ++m_nGeneration;
 }
 
 void CScreen::InvertCell(int column, int row) {

@@ -39,7 +39,9 @@ class CScreen {
     void Resize(int columns, int rows, COLORREF background);
     int Columns() const { return m_nColumns; }
     int Rows() const { return m_nRows; }
-    bool Contains(int column, int row) const;
+    bool Contains(int column, int row) const {
+        return column >= 0 && row >= 0 && column < m_nColumns && row < m_nRows;
+    }
     // Cells outside the screen read as a blank.
     const Cell& At(int column, int row) const;
 
