@@ -253,8 +253,10 @@ constexpr size_t kMaxFolderHandles = 32;
 constexpr size_t kMaxIndexedDirectories = 1024;
 
 IndexCache& Cache() {
-    static IndexCache cache;
-    return cache;
+    // Never destroyed: taking apart the indexes of thousands of names at the program's end
+    // would only cost time, and a lookup made while the program ends still finds them.
+    static IndexCache* cache = new IndexCache;
+    return *cache;
 }
 
 // Names in the cache are ANSI names of one code page.
