@@ -33,15 +33,9 @@ void CScreen::Resize(int columns, int rows, COLORREF background) {
     ++m_nGeneration;
 }
 
-const Cell& CScreen::At(int column, int row) const {
+const Cell& CScreen::Outside() {
     static const Cell outside;
-    if (!Contains(column, row))
-        return outside;
-    return m_cells[static_cast<size_t>(row) * m_nColumns + column];
-}
-
-Cell& CScreen::CellAt(int column, int row) {
-    return m_cells[static_cast<size_t>(row) * m_nColumns + column];
+    return outside;
 }
 
 // A double-byte character whose one half is about to be overwritten must not leave the other
@@ -109,19 +103,6 @@ void CScreen::PutGlyph(int column, int row, char32_t glyph, COLORREF foreground,
     cell.glyph = glyph;
     if (foreground != kKeepColor)
         cell.foreground = foreground;
-    if (background != kKeepColor)
-        cell.background = background;
-    cell.underline = false;
-    ++m_nGeneration;
-}
-
-void CScreen::PutBlank(int column, int row, COLORREF background) {
-    if (!Contains(column, row))
-        return;
-    Cell& cell = CellAt(column, row);
-    if (cell.kind != CellKind::Single)
-        Detach(column, row);
-    cell.bytes[0] = ' ';
     if (background != kKeepColor)
         cell.background = background;
     cell.underline = false;

@@ -72,6 +72,10 @@ std::string_view TrimFinalName(std::string_view name) {
 DWORD CheckName(const std::string& name, bool wildcards) {
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
+        // Letters, digits and most signs are good: no call for them.
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            c == '.' || c == '_' || c == ' ' || c == '-')
+            continue;
         if (IsAnsiLeadByte(c)) {
             if (i + 1 >= name.size())
                 return ERROR_INVALID_NAME;

@@ -22,7 +22,9 @@ void MakeDesktop(System& system) {
 
 } // namespace
 
-System& Sys() {
+System* g_pReadySystem = nullptr;
+
+System& StartSystem() {
     // Never destroyed: windows may still be asked about while the program exits.
     static System* system = new System;
     if (system->desktop == nullptr && !system->starting) {
@@ -30,6 +32,7 @@ System& Sys() {
         RegisterBuiltinClasses();
         MakeDesktop(*system);
         system->starting = false;
+        g_pReadySystem = system;
     }
     return *system;
 }

@@ -43,7 +43,10 @@ class CScreen {
         return column >= 0 && row >= 0 && column < m_nColumns && row < m_nRows;
     }
     // Cells outside the screen read as a blank.
-    const Cell& At(int column, int row) const;
+    const Cell& At(int column, int row) const {
+        return Contains(column, row) ? m_cells[static_cast<size_t>(row) * m_nColumns + column]
+                                     : Outside();
+    }
 
     // Writes one character: length 1 for a single-byte character (one cell), 2 for a
     // double-byte character (two cells, both of which must lie on the screen). A character
@@ -51,7 +54,19 @@ class CScreen {
     void PutCharacter(int column, int row, const unsigned char* bytes, int length,
                       COLORREF foreground, COLORREF background, bool underline);
     void PutGlyph(int column, int row, char32_t glyph, COLORREF foreground, COLORREF background);
-    void PutBlank(int column, int row, COLORREF background);
+    // Inline: a fill writes a blank to every cell it covers.
+    void PutBlank(int column, int row, COLORREF background) {
+        if (!Contains(column, row))
+            return;
+        Cell& cell = CellAt(column, row);
+        if (cell.kind != CellKind::Single)
+            Detach(column, row);
+        cell.bytes[0] = ' ';
+        if (background != kKeepColor)
+            cell.background = background;
+        cell.underline = false;
+        ++m_nGeneration;
+    }
     // Exchanges foreground and background of a cell (the focus rectangle's inversion).
     void InvertCell(int column, int row);
     // Gives a cell new colours and keeps its character (a shadow falling on it); a cell that
@@ -78,7 +93,10 @@ class CScreen {
 
   private:
     CScreen();
-    Cell& CellAt(int column, int row);
+    static const Cell& Outside();
+    Cell& CellAt(int column, int row) {
+        return m_cells[static_cast<size_t>(row) * m_nColumns + column];
+    }
     void Detach(int column, int row);
 
     int m_nColumns = 0;

@@ -71,7 +71,7 @@ struct Window {
 
 struct System {
     std::unordered_map<HWND, std::unique_ptr<Window>> windows; // looked up at every call
-    std::vector<std::unique_ptr<Window>> graveyard; // destroyed, freed when nothing runs
+    std::vector<std::unique_ptr<Window>> graveyard;            // destroyed, freed when nothing runs
     std::vector<std::unique_ptr<WindowClass>> classes;
     Window* desktop = nullptr;
     HWND focus = nullptr;
@@ -82,7 +82,13 @@ struct System {
     bool starting = false;
 };
 
-System& Sys();
+// The window system, made with its desktop at the first use. Every window call asks for it
+// several times, so once it is made it is one load away.
+extern System* g_pReadySystem;
+System& StartSystem();
+inline System& Sys() {
+    return g_pReadySystem ? *g_pReadySystem : StartSystem();
+}
 // The window record of a live window, or null (unknown, destroyed, or null handle).
 Window* Find(HWND hwnd);
 Window* Desktop();
