@@ -48,7 +48,7 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
     for (int i = 0; i < count && column < screen.Columns();) {
         bool underlined = underline && static_cast<size_t>(i) < underline->size() &&
                           (*underline)[static_cast<size_t>(i)];
-        if (IsLeadByteAt(text, i, count)) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80 && IsLeadByteAt(text, i, count)) {
             // A character that straddles the edge of the region being painted (the edge of a
             // menu that closed) is drawn whole: the half outside was lost with the other half.
             bool lead = CellVisible(dc, column, row), trail = CellVisible(dc, column + 1, row);
@@ -68,7 +68,7 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
             // A lead byte without its trail byte is no character at all.
             if (host::detail::IsAnsiLeadByte(byte))
                 byte = ' ';
-            screen.PutCharacter(column, row, &byte, 1, dc.state.textColor, background, underlined);
+            screen.PutSingle(column, row, byte, dc.state.textColor, background, underlined);
         }
         ++i;
         ++column;

@@ -77,20 +77,10 @@ void CScreen::PutCharacter(int column, int row, const unsigned char* bytes, int 
                 cell->background = background;
             cell->underline = underline;
         }
+        ++m_nGeneration;
     } else {
-        if (!Contains(column, row))
-            return;
-        Cell& cell = CellAt(column, row);
-        if (cell.kind != CellKind::Single)
-            Detach(column, row);
-        cell.bytes[0] = bytes[0] >= 0x20 ? bytes[0] : ' ';
-        if (foreground != kKeepColor)
-            cell.foreground = foreground;
-        if (background != kKeepColor)
-            cell.background = background;
-        cell.underline = underline;
+        PutSingle(column, row, bytes[0], foreground, background, underline);
     }
-    ++m_nGeneration;
 }
 
 void CScreen::PutGlyph(int column, int row, char32_t glyph, COLORREF foreground,

@@ -272,8 +272,11 @@ void StartOverForCodePage(IndexCache& cache, UINT codePage) {
     cache.codePage = codePage;
 }
 
-std::string KnownKey(const WindowsPath& path, size_t parts) {
-    std::string key(1, path.drive);
+// The key of the path's first parts, made in a buffer kept for the next key: a lookup then
+// allocates nothing for it.
+const std::string& KnownKey(const WindowsPath& path, size_t parts) {
+    thread_local std::string key;
+    key.assign(1, path.drive);
     key += ':';
     for (size_t i = 0; i < parts; ++i) {
         key += '\\';
@@ -598,12 +601,14 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
             unsigned char type = DT_UNKNOWN;
             if (!FindEntry(current, currentInfo, path.parts[i], utf8, name, &type))
                 break;
-            candidate = (current == "/" ? "" : current) + "/" + name;
+            candidate.assign(current, 0, current == "/" ? 0 : std::string::npos);
+            candidate += '/';
+            candidate += name;
             if (last && type == DT_REG && lastStatus == LastStatus::LeftToOpen) {
                 // The folder's index, just found still valid, knows the entry for a plain
                 // file; the caller opens it without following a link and reads its status
                 // from what it opened.
-                result.host = candidate;
+                result.host = std::move(candidate);
                 result.entryName = name;
                 result.exists = true;
                 result.statusRead = false;
@@ -651,7 +656,7 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
         }
         if (!last && !S_ISDIR(result.info.st_mode))
             return ERROR_PATH_NOT_FOUND;
-        current = candidate;
+        current = std::move(candidate);
         currentInfo = result.info;
         if (exactAndPlain && start == 0 && i + 2 == path.parts.size())
             RememberKnown(KnownKey(path, i + 1), result.root, current, currentInfo);
@@ -659,7 +664,7 @@ DWORD MapToHost(const WindowsPath& path, HostPath& result, LastStatus lastStatus
     // The root's status as it is now: the one the drive keeps may have older permissions.
     if (path.parts.empty() && stat(current.c_str(), &result.info) != 0)
         return ERROR_NOT_READY;
-    result.host = current;
+    result.host = std::move(current);
     result.exists = true;
     return 0;
 }

@@ -54,6 +54,22 @@ class CScreen {
     void PutCharacter(int column, int row, const unsigned char* bytes, int length,
                       COLORREF foreground, COLORREF background, bool underline);
     void PutGlyph(int column, int row, char32_t glyph, COLORREF foreground, COLORREF background);
+    // A single-byte character; inline, as text is written cell by cell.
+    void PutSingle(int column, int row, unsigned char byte, COLORREF foreground,
+                   COLORREF background, bool underline) {
+        if (!Contains(column, row))
+            return;
+        Cell& cell = CellAt(column, row);
+        if (cell.kind != CellKind::Single)
+            Detach(column, row);
+        cell.bytes[0] = byte >= 0x20 ? byte : ' ';
+        if (foreground != kKeepColor)
+            cell.foreground = foreground;
+        if (background != kKeepColor)
+            cell.background = background;
+        cell.underline = underline;
+        ++m_nGeneration;
+    }
     // Inline: a fill writes a blank to every cell it covers.
     void PutBlank(int column, int row, COLORREF background) {
         if (!Contains(column, row))
