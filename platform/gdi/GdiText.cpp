@@ -108,19 +108,15 @@ void PaintFill(DeviceContext& dc, const RECT& rect, COLORREF color) {
         int y = row * kCellHeight;
         if (y < clipRect.top || y >= clipRect.bottom)
             continue;
-        for (int column = left; column < right; ++column) {
+        screen.PutBlanks(row, left, right, color, [&](const Cell& cell, int column) {
             int x = column * kCellWidth;
             if (x < clipRect.left || x >= clipRect.right)
-                continue;
-            bool excluded = false;
+                return true;
             for (const RECT& other : dc.excluded)
-                if (x >= other.left && x < other.right && y >= other.top && y < other.bottom) {
-                    excluded = true;
-                    break;
-                }
-            if (!excluded && !LeftToFrameLine(screen.At(column, row), rect, column, row))
-                screen.PutBlank(column, row, color);
-        }
+                if (x >= other.left && x < other.right && y >= other.top && y < other.bottom)
+                    return true;
+            return LeftToFrameLine(cell, rect, column, row);
+        });
     }
 }
 

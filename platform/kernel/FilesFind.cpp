@@ -99,10 +99,10 @@ bool IsShortForm(const std::string& name) {
     if (name == "." || name == "..")
         return true;
     size_t dot = name.find('.');
-    std::string base = name.substr(0, dot);
-    std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
-    if (base.empty() || base.size() > 8 || extension.size() > 3 ||
-        extension.find('.') != std::string::npos)
+    size_t baseLength = dot == std::string::npos ? name.size() : dot;
+    size_t extensionLength = dot == std::string::npos ? 0 : name.size() - dot - 1;
+    if (baseLength == 0 || baseLength > 8 || extensionLength > 3 ||
+        (dot != std::string::npos && name.find('.', dot + 1) != std::string::npos))
         return false;
     for (size_t i = 0; i < name.size(); i += CharLength(name, i))
         if (i != dot && CharLength(name, i) == 1 &&

@@ -45,27 +45,39 @@ CustomObject::~CustomObject() {
         onClose();
 }
 
-HANDLE AddHandle(std::shared_ptr<KernelObject> object) {
-    HandleTable& table = Table();
-    std::lock_guard<std::recursive_mutex> guard(table.lock);
+namespace {
+
+// The next handle value no open handle has, taken; 0 when every value is in use. The
+// table's lock is held.
+uintptr_t TakeFreeValue(HandleTable& table) {
     for (uintptr_t tries = 0; tries < (kLastHandle - kFirstHandle) / 4; ++tries) {
         uintptr_t value = table.next;
         table.next = table.next >= kLastHandle ? kFirstHandle : table.next + 4;
         if (value >= kFirstLzHandle && value < kEndLzHandles)
             continue;
-        if (table.objects.count(value) == 0) {
-            table.objects.emplace(value, std::move(object));
-            return reinterpret_cast<HANDLE>(value);
-        }
+        if (table.objects.count(value) == 0)
+            return value;
     }
-    return INVALID_HANDLE_VALUE;
+    return 0;
+}
+
+} // namespace
+
+HANDLE AddHandle(std::shared_ptr<KernelObject> object) {
+    HandleTable& table = Table();
+    std::lock_guard<std::recursive_mutex> guard(table.lock);
+    uintptr_t value = TakeFreeValue(table);
+    if (value == 0)
+        return INVALID_HANDLE_VALUE;
+    table.objects.emplace(value, std::move(object));
+    return reinterpret_cast<HANDLE>(value);
 }
 
 HANDLE SpendHandleValue() {
-    HANDLE handle = AddHandle(std::make_shared<KernelObject>());
-    if (handle != INVALID_HANDLE_VALUE)
-        RemoveHandle(handle);
-    return handle;
+    HandleTable& table = Table();
+    std::lock_guard<std::recursive_mutex> guard(table.lock);
+    uintptr_t value = TakeFreeValue(table);
+    return value == 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(value);
 }
 
 std::shared_ptr<KernelObject> LookUpHandle(HANDLE handle) {

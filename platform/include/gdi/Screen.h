@@ -70,6 +70,28 @@ class CScreen {
         cell.underline = underline;
         ++m_nGeneration;
     }
+    // Blanks the cells of a row from column from up to to, except those skip(cell, column)
+    // keeps: a fill's row at once.
+    template <class Skip>
+    void PutBlanks(int row, int from, int to, COLORREF background, Skip skip) {
+        if (row < 0 || row >= m_nRows)
+            return;
+        bool changed = false;
+        for (int column = from < 0 ? 0 : from; column < to && column < m_nColumns; ++column) {
+            Cell& cell = CellAt(column, row);
+            if (skip(static_cast<const Cell&>(cell), column))
+                continue;
+            if (cell.kind != CellKind::Single)
+                Detach(column, row);
+            cell.bytes[0] = ' ';
+            if (background != kKeepColor)
+                cell.background = background;
+            cell.underline = false;
+            changed = true;
+        }
+        if (changed)
+            ++m_nGeneration;
+    }
     // Inline: a fill writes a blank to every cell it covers.
     void PutBlank(int column, int row, COLORREF background) {
         if (!Contains(column, row))
