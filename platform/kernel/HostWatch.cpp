@@ -37,6 +37,7 @@ struct Watches {
     int fd = -1;
     bool unavailable = false;
     uint64_t anyMove = 1;
+    std::atomic<uint64_t> reports{0}; // every report counted, for a check without the lock
     std::unordered_map<std::string, uint32_t> maskByPath; // what each path is watched for
     std::unordered_map<std::string, int> watchByPath;
     std::unordered_map<int, uint64_t> entriesByWatch;
@@ -91,6 +92,7 @@ void Drain(Watches& watches) {
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            watches.reports.fetch_add(1, std::memory_order_release);
             if (event->mask &
                 (IN_Q_OVERFLOW | IN_IGNORED | IN_UNMOUNT | IN_MOVE_SELF | IN_DELETE_SELF)) {
                 // A way to some directory may lead elsewhere now: every path is watched anew.
@@ -139,7 +141,8 @@ WatchStamp WatchLocked(Watches& watches, const std::string& directory) {
         return {};
     // A report the new watches caused (none should) counts before the stamp.
     Drain(watches);
-    return {watches.anyMove, watches.entriesByWatch[watch], watch};
+    return {watches.anyMove, watches.entriesByWatch[watch], watch,
+            watches.reports.load(std::memory_order_relaxed)};
 }
 
 bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
@@ -161,6 +164,10 @@ WatchStamp WatchDirectory(const std::string& directory) {
 
 bool Unchanged(const WatchStamp& stamp) {
     Watches& watches = TheWatches();
+    // Nothing reported since the stamp, which is what a second look mostly finds: no lock.
+    if (stamp.anyMove != 0 && t_isWatchingThread && !g_reported.load(std::memory_order_acquire) &&
+        watches.reports.load(std::memory_order_acquire) == stamp.reports)
+        return true;
     std::lock_guard<std::mutex> guard(watches.lock);
     return UnchangedLocked(watches, stamp);
 }

@@ -24,6 +24,7 @@ struct WatchStamp {
     uint64_t anyMove = 0; // 0: the directory is not watched, and the status never trusted
     uint64_t entries = 0;
     int watch = -1;
+    uint64_t reports = 0; // of all directories: while no more came, nothing changed
 };
 
 // Watches directory (a host path without links) and the directories above it, and stamps the
