@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 #include <vector>
 
 namespace win {
@@ -137,6 +138,9 @@ bool ShowsText(HWND hwnd) {
 // A text's size in cells does not depend on where it is drawn: it is measured on the screen's
 // context, which needs no clipping worked out as a window's does.
 int TextCells(HWND hwnd, const std::string& text) {
+    // Without a mnemonic, tab or line break each byte takes one cell, as DrawText lays it out.
+    if (text.find_first_of(std::string_view("&\t\r\n\0", 5)) == std::string::npos)
+        return static_cast<int>(text.size());
     HDC hdc = GetDC(nullptr);
     RECT r{0, 0, 0x4000 * kCellWidth, kCellHeight};
     UINT format = DT_SINGLELINE | DT_CALCRECT | DT_EXPANDTABS;
