@@ -51,7 +51,8 @@ void PaintText(DeviceContext& dc, int screenX, int screenY, const char* text, in
         if (static_cast<unsigned char>(text[i]) >= 0x80 && IsLeadByteAt(text, i, count)) {
             // A character that straddles the edge of the region being painted (the edge of a
             // menu that closed) is drawn whole: the half outside was lost with the other half.
-            bool lead = CellVisible(dc, column, row), trail = CellVisible(dc, column + 1, row);
+            bool lead = column >= 0 && Visible(column);
+            bool trail = column + 1 >= 0 && Visible(column + 1);
             bool whole = (lead && trail) || ((lead || trail) && CellInArea(dc, column, row) &&
                                              CellInArea(dc, column + 1, row));
             if (whole && InLimit(limit, column, row) && InLimit(limit, column + 1, row)) {

@@ -61,10 +61,12 @@ void CScreen::PutCharacter(int column, int row, const unsigned char* bytes, int 
     if (length == 2) {
         if (!Contains(column, row) || !Contains(column + 1, row))
             return;
-        Detach(column, row);
-        Detach(column + 1, row);
         Cell& lead = CellAt(column, row);
         Cell& trail = CellAt(column + 1, row);
+        if (lead.kind != CellKind::Single)
+            Detach(column, row);
+        if (trail.kind != CellKind::Single)
+            Detach(column + 1, row);
         lead.kind = CellKind::Lead;
         lead.bytes[0] = bytes[0];
         lead.bytes[1] = bytes[1];
