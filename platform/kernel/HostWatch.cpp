@@ -22,6 +22,9 @@ constexpr uint32_t kWayMask = IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR | IN_DO
 // would slow down every open and close in it to report those.
 constexpr uint32_t kEntriesMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 constexpr uint32_t kDirectoryMask = kWayMask | kEntriesMask;
+// A file: its contents, its times and its place.
+constexpr uint32_t kFileMask =
+    IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 // Past this many directories the others are read every time.
 constexpr size_t kMaxWatches = 8192;
 
@@ -99,7 +102,8 @@ void Drain(Watches& watches) {
                 ++watches.anyMove;
                 watches.maskByPath.clear();
                 watches.watchByPath.clear();
-            } else if (event->mask & kEntriesMask) {
+            } else if (event->wd >= 0) {
+                // A directory's entries, or a file's contents or times.
                 ++watches.entriesByWatch[event->wd];
             }
         }
@@ -122,6 +126,12 @@ bool Watch(Watches& watches, const std::string& path, uint32_t mask, int& watch)
     return true;
 }
 
+// The moment now for a watch whose reports were just counted. The lock is held.
+WatchStamp StampOf(Watches& watches, int watch) {
+    return {watches.anyMove, watches.entriesByWatch[watch], watch,
+            watches.reports.load(std::memory_order_relaxed)};
+}
+
 WatchStamp WatchLocked(Watches& watches, const std::string& directory) {
     if (directory.empty() || directory[0] != '/' || !StartWatching(watches))
         return {};
@@ -141,8 +151,7 @@ WatchStamp WatchLocked(Watches& watches, const std::string& directory) {
         return {};
     // A report the new watches caused (none should) counts before the stamp.
     Drain(watches);
-    return {watches.anyMove, watches.entriesByWatch[watch], watch,
-            watches.reports.load(std::memory_order_relaxed)};
+    return StampOf(watches, watch);
 }
 
 bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
@@ -155,6 +164,19 @@ bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
 }
 
 } // namespace
+
+WatchStamp WatchFile(const std::string& path) {
+    Watches& watches = TheWatches();
+    std::lock_guard<std::mutex> guard(watches.lock);
+    if (path.empty() || !StartWatching(watches))
+        return {};
+    Drain(watches);
+    int watch = -1;
+    if (!Watch(watches, path, kFileMask, watch))
+        return {};
+    Drain(watches);
+    return StampOf(watches, watch);
+}
 
 WatchStamp WatchDirectory(const std::string& directory) {
     Watches& watches = TheWatches();

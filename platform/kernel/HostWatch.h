@@ -30,7 +30,10 @@ struct WatchStamp {
 // Watches directory (a host path without links) and the directories above it, and stamps the
 // moment; the caller reads the status after this. An empty stamp when it cannot be watched.
 WatchStamp WatchDirectory(const std::string& directory);
-// Whether no change was reported for the stamped directory since the stamp.
+// Watches a file (links followed) for changes of its contents, its times and its place, and
+// stamps the moment. An empty stamp when it cannot be watched.
+WatchStamp WatchFile(const std::string& path);
+// Whether no change was reported for the stamped directory or file since the stamp.
 bool Unchanged(const WatchStamp& stamp);
 
 } // namespace host::detail

@@ -45,6 +45,7 @@
 // put in its way show as another file there, and the name is resolved anew.
 
 #include "kernel/MachineState.h"
+#include "HostWatch.h"
 #include "PathMap.h"
 
 #include <windows.h>
@@ -54,7 +55,6 @@
 #include <cstring>
 #include <ctime>
 #include <list>
-#include <sys/inotify.h>
 #include <unistd.h>
 #include <mutex>
 #include <string>
@@ -183,57 +183,21 @@ bool Elapsed(const timespec& since, const timespec& now, long nanoseconds) {
     return passed >= nanoseconds;
 }
 
-// Reports of changes to the remembered file and to the prefix's drive links.
-class ChangeReports {
-  public:
-    ~ChangeReports() {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
+// Reports of changes to the remembered file and to the prefix's drive links, from the
+// machine's watch on the host.
+struct ChangeReports {
+    host::detail::WatchStamp file;
+    host::detail::WatchStamp links;
+
     // Watches the file at linkPath (links followed) and the drive links; FALSE when the
-    // kernel cannot report them.
+    // host cannot report them.
     bool Watch(const std::string& linkPath) {
-        if (m_fd < 0)
-            m_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_fd < 0)
-            return false;
-        Unwatch();
-        m_file = inotify_add_watch(m_fd, linkPath.c_str(),
-                                   IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF |
-                                       IN_DELETE_SELF);
-        m_links = inotify_add_watch(m_fd, host::detail::DosDevicesDir().c_str(),
-                                    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
-                                        IN_ATTRIB | IN_DONT_FOLLOW | IN_ONLYDIR);
-        Drain();
-        if (m_file < 0 || m_links < 0) {
-            Unwatch();
-            return false;
-        }
-        return true;
+        file = host::detail::WatchFile(linkPath);
+        links = host::detail::WatchDirectory(host::detail::DosDevicesDir());
+        return file.anyMove != 0 && links.anyMove != 0;
     }
-    // TRUE when a change was reported since the last call; the reports are used up.
-    bool Drain() {
-        if (m_fd < 0)
-            return true;
-        bool any = false;
-        alignas(inotify_event) char buffer[4096];
-        while (read(m_fd, buffer, sizeof buffer) > 0)
-            any = true;
-        return any;
-    }
-
-  private:
-    void Unwatch() {
-        if (m_file >= 0)
-            inotify_rm_watch(m_fd, m_file);
-        if (m_links >= 0)
-            inotify_rm_watch(m_fd, m_links);
-        m_file = m_links = -1;
-    }
-
-    int m_fd = -1;
-    int m_file = -1;
-    int m_links = -1;
+    // Whether no change was reported since Watch.
+    bool Quiet() const { return host::detail::Unchanged(file) && host::detail::Unchanged(links); }
 };
 
 struct ProfileFile {
@@ -467,8 +431,11 @@ const ProfileFile* ProfileCache::Remembered(LPCSTR fileName, const std::string& 
         m_files.front().codePage != GetACP())
         return nullptr;
     timespec now = CoarseNow();
-    if (m_last.watched && !m_reports.Drain() && !Elapsed(m_last.checked, now, kRecheckNanoseconds))
+    if (m_last.watched && m_reports.Quiet() && !Elapsed(m_last.checked, now, kRecheckNanoseconds))
         return &m_files.front();
+    // Watched again before the look, so that a change after it is reported.
+    if (m_last.watched)
+        m_last.watched = m_reports.Watch(m_last.linkPath);
     struct stat info;
     if (stat(m_last.linkPath.c_str(), &info) != 0 || !(FileIdentity::Of(info) == m_last.identity))
         return nullptr;
