@@ -72,13 +72,8 @@ void CScreen::PutCharacter(int column, int row, const unsigned char* bytes, int 
         lead.bytes[1] = bytes[1];
         trail.kind = CellKind::Trail;
         trail.bytes[0] = ' ';
-        for (Cell* cell : {&lead, &trail}) {
-            if (foreground != kKeepColor)
-                cell->foreground = foreground;
-            if (background != kKeepColor)
-                cell->background = background;
-            cell->underline = underline;
-        }
+        Color(lead, foreground, background, underline);
+        Color(trail, foreground, background, underline);
         ++m_nGeneration;
     } else {
         PutSingle(column, row, bytes[0], foreground, background, underline);
@@ -93,11 +88,7 @@ void CScreen::PutGlyph(int column, int row, char32_t glyph, COLORREF foreground,
     Cell& cell = CellAt(column, row);
     cell.kind = CellKind::Glyph;
     cell.glyph = glyph;
-    if (foreground != kKeepColor)
-        cell.foreground = foreground;
-    if (background != kKeepColor)
-        cell.background = background;
-    cell.underline = false;
+    Color(cell, foreground, background, false);
     ++m_nGeneration;
 }
 

@@ -59,15 +59,7 @@ class CScreen {
                    COLORREF background, bool underline) {
         if (!Contains(column, row))
             return;
-        Cell& cell = CellAt(column, row);
-        if (cell.kind != CellKind::Single)
-            Detach(column, row);
-        cell.bytes[0] = byte >= 0x20 ? byte : ' ';
-        if (foreground != kKeepColor)
-            cell.foreground = foreground;
-        if (background != kKeepColor)
-            cell.background = background;
-        cell.underline = underline;
+        WriteSingle(column, row, byte, foreground, background, underline);
         ++m_nGeneration;
     }
     // Blanks the cells of a row from column from up to to, except those skip(cell, column)
@@ -78,32 +70,16 @@ class CScreen {
             return;
         bool changed = false;
         for (int column = from < 0 ? 0 : from; column < to && column < m_nColumns; ++column) {
-            Cell& cell = CellAt(column, row);
-            if (skip(static_cast<const Cell&>(cell), column))
+            if (skip(static_cast<const Cell&>(CellAt(column, row)), column))
                 continue;
-            if (cell.kind != CellKind::Single)
-                Detach(column, row);
-            cell.bytes[0] = ' ';
-            if (background != kKeepColor)
-                cell.background = background;
-            cell.underline = false;
+            WriteSingle(column, row, ' ', kKeepColor, background, false);
             changed = true;
         }
         if (changed)
             ++m_nGeneration;
     }
-    // Inline: a fill writes a blank to every cell it covers.
     void PutBlank(int column, int row, COLORREF background) {
-        if (!Contains(column, row))
-            return;
-        Cell& cell = CellAt(column, row);
-        if (cell.kind != CellKind::Single)
-            Detach(column, row);
-        cell.bytes[0] = ' ';
-        if (background != kKeepColor)
-            cell.background = background;
-        cell.underline = false;
-        ++m_nGeneration;
+        PutSingle(column, row, ' ', kKeepColor, background, false);
     }
     // Exchanges foreground and background of a cell (the focus rectangle's inversion).
     void InvertCell(int column, int row);
@@ -134,6 +110,23 @@ class CScreen {
     static const Cell& Outside();
     Cell& CellAt(int column, int row) {
         return m_cells[static_cast<size_t>(row) * m_nColumns + column];
+    }
+    // Gives a cell its colours (kKeepColor keeps one) and its underline.
+    static void Color(Cell& cell, COLORREF foreground, COLORREF background, bool underline) {
+        if (foreground != kKeepColor)
+            cell.foreground = foreground;
+        if (background != kKeepColor)
+            cell.background = background;
+        cell.underline = underline;
+    }
+    // Writes a single-byte character to a cell on the screen; the caller counts the change.
+    void WriteSingle(int column, int row, unsigned char byte, COLORREF foreground,
+                     COLORREF background, bool underline) {
+        Cell& cell = CellAt(column, row);
+        if (cell.kind != CellKind::Single)
+            Detach(column, row);
+        cell.bytes[0] = byte >= 0x20 ? byte : ' ';
+        Color(cell, foreground, background, underline);
     }
     void Detach(int column, int row);
 
