@@ -35,15 +35,20 @@ void NoteReport(int) {
     g_reported.store(true, std::memory_order_relaxed);
 }
 
+// What a path is watched for, and the watch.
+struct PathWatch {
+    uint32_t mask = 0;
+    int watch = -1;
+};
+
 struct Watches {
     std::mutex lock;
     int fd = -1;
     bool unavailable = false;
     uint64_t anyMove = 1;
     std::atomic<uint64_t> reports{0}; // every report counted, for a check without the lock
-    std::unordered_map<std::string, uint32_t> maskByPath; // what each path is watched for
-    std::unordered_map<std::string, int> watchByPath;
-    std::unordered_map<int, uint64_t> entriesByWatch;
+    std::unordered_map<std::string, PathWatch> byPath;
+    std::unordered_map<int, uint64_t> changesByWatch;
 };
 
 Watches& TheWatches() {
@@ -100,35 +105,35 @@ void Drain(Watches& watches) {
                 (IN_Q_OVERFLOW | IN_IGNORED | IN_UNMOUNT | IN_MOVE_SELF | IN_DELETE_SELF)) {
                 // A way to some directory may lead elsewhere now: every path is watched anew.
                 ++watches.anyMove;
-                watches.maskByPath.clear();
-                watches.watchByPath.clear();
+                watches.byPath.clear();
             } else if (event->wd >= 0) {
                 // A directory's entries, or a file's contents or times.
-                ++watches.entriesByWatch[event->wd];
+                ++watches.changesByWatch[event->wd];
             }
         }
     }
 }
 
 bool Watch(Watches& watches, const std::string& path, uint32_t mask, int& watch) {
-    auto known = watches.maskByPath.find(path);
-    if (known != watches.maskByPath.end() && (known->second & mask) == mask) {
-        watch = watches.watchByPath[path];
+    auto known = watches.byPath.find(path);
+    if (known != watches.byPath.end() && (known->second.mask & mask) == mask) {
+        watch = known->second.watch;
         return true;
     }
-    if (watches.maskByPath.size() >= kMaxWatches)
+    if (watches.byPath.size() >= kMaxWatches)
         return false;
     watch = inotify_add_watch(watches.fd, path.c_str(), mask | IN_MASK_ADD);
     if (watch < 0)
         return false;
-    watches.maskByPath[path] |= mask;
-    watches.watchByPath[path] = watch;
+    PathWatch& watched = watches.byPath[path];
+    watched.mask |= mask;
+    watched.watch = watch;
     return true;
 }
 
 // The moment now for a watch whose reports were just counted. The lock is held.
 WatchStamp StampOf(Watches& watches, int watch) {
-    return {watches.anyMove, watches.entriesByWatch[watch], watch,
+    return {watches.anyMove, watches.changesByWatch[watch], watch,
             watches.reports.load(std::memory_order_relaxed)};
 }
 
@@ -137,7 +142,7 @@ WatchStamp WatchLocked(Watches& watches, const std::string& directory) {
         return {};
     Drain(watches);
     int watch = -1;
-    bool ancestorsWatched = watches.maskByPath.count(directory) != 0;
+    bool ancestorsWatched = watches.byPath.count(directory) != 0;
     if (!ancestorsWatched) {
         // From the root down, so that a directory is watched before the way below it is used.
         for (size_t slash = 0; slash != std::string::npos && slash < directory.size();
@@ -158,9 +163,9 @@ bool UnchangedLocked(Watches& watches, const WatchStamp& stamp) {
     if (stamp.anyMove == 0 || !t_isWatchingThread)
         return false;
     Drain(watches);
-    auto entries = watches.entriesByWatch.find(stamp.watch);
-    return stamp.anyMove == watches.anyMove && entries != watches.entriesByWatch.end() &&
-           entries->second == stamp.entries;
+    auto changes = watches.changesByWatch.find(stamp.watch);
+    return stamp.anyMove == watches.anyMove && changes != watches.changesByWatch.end() &&
+           changes->second == stamp.changes;
 }
 
 } // namespace

@@ -22,7 +22,7 @@ namespace host::detail {
 // The moment a directory's status was read, in the reports' count.
 struct WatchStamp {
     uint64_t anyMove = 0; // 0: the directory is not watched, and the status never trusted
-    uint64_t entries = 0;
+    uint64_t changes = 0; // of the directory's entries, or of the file
     int watch = -1;
     uint64_t reports = 0; // of all directories: while no more came, nothing changed
 };
