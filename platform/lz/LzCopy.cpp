@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,56 @@ constexpr size_t kBufferSize = 1 << 20;
 // A plain copy goes in chunks small enough for a signal to be seen between two of them.
 constexpr size_t kPlainChunk = 1 << 26;
 
+// The buffers of finished copies, kept for the next ones: taking a megabyte from the system and
+// giving it back for every file costs more, in faulted and cleared pages, than the copy of a
+// small file itself.
+class BufferPool {
+  public:
+    static BufferPool& Shared() {
+        static BufferPool* pool = new BufferPool; // used until the program's last copy
+        return *pool;
+    }
+
+    std::unique_ptr<char[]> Take() {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (!m_spare.empty()) {
+                std::unique_ptr<char[]> buffer = std::move(m_spare.back());
+                m_spare.pop_back();
+                return buffer;
+            }
+        }
+        return std::unique_ptr<char[]>(new (std::nothrow) char[kBufferSize]);
+    }
+
+    void Give(std::unique_ptr<char[]> buffer) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (buffer && m_spare.size() < kMaxSpare)
+            m_spare.push_back(std::move(buffer));
+    }
+
+  private:
+    static constexpr size_t kMaxSpare = 4; // a copy's input and output, on two threads
+    std::mutex m_lock;
+    std::vector<std::unique_ptr<char[]>> m_spare;
+};
+
+// A buffer of kBufferSize bytes from the pool, given back when done with; null when memory
+// ran out.
+class PooledBuffer {
+  public:
+    PooledBuffer() : m_buffer(BufferPool::Shared().Take()) {}
+    ~PooledBuffer() { BufferPool::Shared().Give(std::move(m_buffer)); }
+    PooledBuffer(const PooledBuffer&) = delete;
+    PooledBuffer& operator=(const PooledBuffer&) = delete;
+
+    char* get() const { return m_buffer.get(); }
+    explicit operator bool() const { return m_buffer != nullptr; }
+
+  private:
+    std::unique_ptr<char[]> m_buffer;
+};
+
 bool IsWriteError(int error) {
     return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS || error == EPIPE;
 }
@@ -36,7 +87,7 @@ bool IsWriteError(int error) {
 struct Stream {
     int fd = -1;
     bool writing = false;
-    std::unique_ptr<char[]> buffer{new (std::nothrow) char[kBufferSize]};
+    PooledBuffer buffer;
     size_t begin = 0;     // reading: next unread byte in the buffer
     size_t end = 0;       // bytes held in the buffer
     off_t nextRead = 0;   // reading: file offset of the byte after the buffer
@@ -283,7 +334,7 @@ LONG Expand(LzFile& source, LzFile& destination) {
 
 // Copies the rest of the source from offset with plain reads and writes.
 LONG CopyByReading(int in, off_t offset, int out, uint64_t total) {
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferSize]);
+    PooledBuffer buffer;
     if (!buffer)
         return LZERROR_GLOBALLOC;
     for (;;) {
@@ -362,23 +413,20 @@ LONG WINAPI LZCopy(INT source, INT destination) {
     if (!out->forWriting)
         return LZERROR_BADOUTHANDLE;
     struct stat sourceStatus;
+    bool statusRead = fstat(in->fd, &sourceStatus) == 0;
     uint64_t bytes = in->header.compressed ? in->header.expandedLength
-                     : fstat(in->fd, &sourceStatus) == 0
-                         ? static_cast<uint64_t>(sourceStatus.st_size)
-                         : 0;
+                     : statusRead          ? static_cast<uint64_t>(sourceStatus.st_size)
+                                           : 0;
     host::detail::NoteLongOperation(bytes);
     LONG result = in->header.compressed ? Expand(*in, *out) : CopyPlain(in->fd, out->fd);
-    if (result >= 0) {
+    if (result >= 0 && statusRead) {
         // The copy bears the source's modification time, as the system's LZCopy does, so that
         // an installed file keeps the date it was released with.
-        struct stat status;
-        if (fstat(in->fd, &status) == 0) {
-            timespec times[2];
-            times[0].tv_sec = 0;
-            times[0].tv_nsec = UTIME_OMIT;
-            times[1] = status.st_mtim;
-            futimens(out->fd, times);
-        }
+        timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1] = sourceStatus.st_mtim;
+        futimens(out->fd, times);
     }
     return result;
 }
