@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <mutex>
 #include <unordered_map>
@@ -97,6 +98,10 @@ void Drain(Watches& watches) {
         ssize_t got = read(watches.fd, buffer, sizeof buffer);
         if (got <= 0)
             break;
+        // A read that left room for another event emptied the queue: a report that comes
+        // after it sets the flag again, so there is no need to read until the queue says so.
+        bool emptied =
+            static_cast<size_t>(got) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer;
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -111,6 +116,8 @@ void Drain(Watches& watches) {
                 ++watches.changesByWatch[event->wd];
             }
         }
+        if (emptied)
+            break;
     }
 }
 
