@@ -89,6 +89,23 @@ TEST_F(FolderIndexTest, ChangesAnotherProcessMadeBeforeItEndedAreSeen) {
     EXPECT_TRUE(Exists("E:\\H.TXT"));
 }
 
+// The host's reports come in batches a single read does not hold: a change reported behind
+// many others is seen all the same.
+TEST_F(FolderIndexTest, AChangeReportedBehindManyOthersIsSeen) {
+    ASSERT_TRUE(WriteHostFile(OnC("MANY/A.TXT"), "a"));
+    ASSERT_TRUE(WriteHostFile(OnC("LAST/A.TXT"), "a"));
+    for (int look = 0; look < 2; ++look) { // the second look watches the folders
+        ASSERT_TRUE(Exists("C:\\MANY\\A.TXT"));
+        ASSERT_FALSE(Exists("C:\\LAST\\B.TXT"));
+    }
+
+    std::string commands = "cd '" + OnC("") + "' && for i in $(seq 1000); do : > MANY/F$i.TXT; " +
+                           "done && : > LAST/B.TXT";
+    ASSERT_EQ(std::system(commands.c_str()), 0);
+    EXPECT_TRUE(Exists("C:\\LAST\\B.TXT"));
+    EXPECT_TRUE(Exists("C:\\MANY\\F1000.TXT"));
+}
+
 // A file opened for reading is taken for a plain file from its folder's index: a link or
 // another file put in its place since must be seen all the same.
 TEST_F(FolderIndexTest, AFileReplacedAfterItWasReadIsOpenedAsItIsNow) {
