@@ -207,11 +207,9 @@ int ReadStream(mspack_file* file, void* buffer, int bytes) {
     return static_cast<int>(got);
 }
 
-int WriteStream(mspack_file* file, void* buffer, int bytes) {
-    Stream* stream = AsStream(file);
-    if (!stream || !stream->writing || bytes < 0)
-        return -1;
-    const auto* in = static_cast<const char*>(buffer);
+// Keeps what the decompressor wrote, up to the header's length. Out of line, so that the
+// byte-at-a-time path of WriteStream stays a leaf that saves no registers.
+[[gnu::noinline]] int KeepWritten(Stream* stream, const char* in, int bytes) {
     // The compressor in common use pads an empty file with one stray literal, which is
     // dropped. Anything else past the length of the header means that the header or the data
     // is damaged: the copy fails rather than install a file cut to the header's length.
@@ -235,6 +233,23 @@ int WriteStream(mspack_file* file, void* buffer, int bytes) {
         left -= take;
     }
     return bytes;
+}
+
+int WriteStream(mspack_file* file, void* buffer, int bytes) {
+    Stream* stream = AsStream(file);
+    if (!stream || !stream->writing || bytes < 0)
+        return -1;
+    const auto* in = static_cast<const char*>(buffer);
+    // The decompressor hands its output over a byte at a time: a byte within the header's
+    // length (so that none was dropped, and decoded equals written) with room in the buffer
+    // is simply kept.
+    if (bytes == 1 && stream->written < stream->limit && stream->end < kBufferSize) {
+        stream->buffer.get()[stream->end++] = *in;
+        ++stream->written;
+        ++stream->decoded;
+        return 1;
+    }
+    return KeepWritten(stream, in, bytes);
 }
 
 off_t TellStream(mspack_file* file) {
