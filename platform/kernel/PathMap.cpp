@@ -298,9 +298,6 @@ void RememberKnown(const std::string& key, const std::string& root, const std::s
     known = {root, host, info.st_dev, info.st_ino, {}, {}, nullptr};
 }
 
-// The directory of the path's last component when it is known and still the same: one look
-// at the drive's link and one at the directory instead of one per level, and none while the
-// host reports no change.
 // The known directory held open; null when it cannot be opened as the directory known.
 // The cache's lock is held.
 std::shared_ptr<const FolderHandle> HoldOpen(IndexCache& cache, KnownDirectory& known) {
@@ -323,6 +320,9 @@ std::shared_ptr<const FolderHandle> HoldOpen(IndexCache& cache, KnownDirectory& 
     return handle;
 }
 
+// The directory of the path's last component when it is known and still the same: one look
+// at the drive's link and one at the directory instead of one per level, and none while the
+// host reports no change.
 bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& current,
                       struct stat& currentInfo, std::shared_ptr<const FolderHandle>& folder) {
     if (path.parts.size() < 2)
