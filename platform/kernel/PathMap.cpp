@@ -285,6 +285,14 @@ const std::string& KnownKey(const WindowsPath& path, size_t parts) {
     return key;
 }
 
+// Closes the known directory's handle, if it holds one. The cache's lock is held.
+void LetGo(IndexCache& cache, KnownDirectory& known) {
+    if (known.handle) {
+        known.handle.reset();
+        --cache.handles;
+    }
+}
+
 void RememberKnown(const std::string& key, const std::string& root, const std::string& host,
                    const struct stat& info) {
     IndexCache& cache = Cache();
@@ -293,8 +301,7 @@ void RememberKnown(const std::string& key, const std::string& root, const std::s
     if (cache.known.size() >= kMaxIndexedDirectories)
         cache.known.clear();
     auto& known = cache.known[key];
-    if (known.handle)
-        --cache.handles;
+    LetGo(cache, known);
     known = {root, host, info.st_dev, info.st_ino, {}, {}, nullptr};
 }
 
@@ -342,10 +349,7 @@ bool ReachKnownParent(const WindowsPath& path, HostPath& result, std::string& cu
         if (stat(known.host.c_str(), &known.info) != 0 || !S_ISDIR(known.info.st_mode) ||
             known.info.st_dev != known.device || known.info.st_ino != known.inode) {
             known.read = WatchStamp();
-            if (known.handle) {
-                known.handle.reset();
-                --cache.handles;
-            }
+            LetGo(cache, known);
             return false;
         }
     }
