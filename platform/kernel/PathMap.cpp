@@ -263,12 +263,18 @@ IndexCache& Cache() {
     return *cache;
 }
 
+// Forgets every known directory, and with them the handles they held.
+void ForgetKnown(IndexCache& cache) {
+    cache.known.clear();
+    cache.handles = 0;
+}
+
 // Names in the cache are ANSI names of one code page.
 void StartOverForCodePage(IndexCache& cache, UINT codePage) {
     if (cache.codePage == codePage)
         return;
     cache.directories.clear();
-    cache.known.clear();
+    ForgetKnown(cache);
     cache.codePage = codePage;
 }
 
@@ -299,7 +305,7 @@ void RememberKnown(const std::string& key, const std::string& root, const std::s
     std::lock_guard<std::mutex> guard(cache.lock);
     StartOverForCodePage(cache, AnsiCodePage());
     if (cache.known.size() >= kMaxIndexedDirectories)
-        cache.known.clear();
+        ForgetKnown(cache);
     auto& known = cache.known[key];
     LetGo(cache, known);
     known = {root, host, info.st_dev, info.st_ino, {}, {}, nullptr};
